@@ -1,0 +1,7 @@
+#include "app/defaults.h"
+
+namespace korvel {
+
+ProgramValues gApp;
+
+}  // namespace korvel

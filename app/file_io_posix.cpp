@@ -1,0 +1,88 @@
+// POSIX implementation of the file seam, used by the native build and its tests.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "app/file_io.h"
+#include "app/text.h"
+
+namespace korvel {
+
+namespace {
+void SetError(std::string* error, const char* what, int err) {
+  if (error) *error = std::string(what) + ": " + std::strerror(err);
+}
+}  // namespace
+
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+ReadStatus ReadWholeFile(const std::string& path, std::string& out, std::string* error) {
+  out.clear();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return ReadStatus::NotFound;
+    SetError(error, "File access denied", errno);
+    return ReadStatus::Failed;
+  }
+  char buf[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      SetError(error, "I/O error", errno);
+      ::close(fd);
+      return ReadStatus::Failed;
+    }
+    out.append(buf, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return ReadStatus::Ok;
+}
+
+bool ReplaceFileContents(const std::string& path, const std::string& data, std::string* error) {
+  // A file without write permission counts as read-only even for a user (root) whom
+  // the system would let write it, as the read-only attribute does on Windows.
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR)) {
+    SetError(error, "File access denied", EACCES);
+    return false;
+  }
+  std::string temp = path + ".tmp";
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    SetError(error, "File access denied", errno);
+    return false;
+  }
+  size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      SetError(error, errno == ENOSPC ? "Disk full" : "I/O error", errno);
+      ::close(fd);
+      ::unlink(temp.c_str());
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  if (::fsync(fd) != 0 || ::close(fd) != 0) {
+    SetError(error, "I/O error", errno);
+    ::unlink(temp.c_str());
+    return false;
+  }
+  if (::rename(temp.c_str(), path.c_str()) != 0) {
+    SetError(error, "File access denied", errno);
+    ::unlink(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace korvel

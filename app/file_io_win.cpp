@@ -1,0 +1,101 @@
+// Win32 implementation of the file seam: wide API, paths converted from Windows-1251.
+#include <windows.h>
+
+#include <algorithm>
+
+#include "app/file_io.h"
+#include "app/text.h"
+#include "app/text_win.h"
+
+namespace korvel {
+
+namespace {
+void SetError(std::string* error, DWORD code) {
+  if (!error) return;
+  switch (code) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+      *error = "File access denied";
+      break;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      *error = "Disk full";
+      break;
+    default:
+      *error = "I/O error " + IntToStr(code);
+  }
+}
+}  // namespace
+
+bool FileExists(const std::string& path) {
+  DWORD attr = GetFileAttributesW(Widen(path).c_str());
+  return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+ReadStatus ReadWholeFile(const std::string& path, std::string& out, std::string* error) {
+  out.clear();
+  HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    DWORD err = GetLastError();
+    if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return ReadStatus::NotFound;
+    SetError(error, err);
+    return ReadStatus::Failed;
+  }
+  char buf[65536];
+  for (;;) {
+    DWORD n = 0;
+    if (!ReadFile(h, buf, sizeof buf, &n, nullptr)) {
+      SetError(error, GetLastError());
+      CloseHandle(h);
+      return ReadStatus::Failed;
+    }
+    if (n == 0) break;
+    out.append(buf, n);
+  }
+  CloseHandle(h);
+  return ReadStatus::Ok;
+}
+
+bool ReplaceFileContents(const std::string& path, const std::string& data, std::string* error) {
+  std::wstring target = Widen(path);
+  DWORD attr = GetFileAttributesW(target.c_str());
+  if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY)) {
+    SetError(error, ERROR_ACCESS_DENIED);
+    return false;
+  }
+  std::wstring temp = target + L".tmp";
+  HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    SetError(error, GetLastError());
+    return false;
+  }
+  size_t done = 0;
+  bool ok = true;
+  while (ok && done < data.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size() - done, 1u << 20));
+    DWORD n = 0;
+    ok = WriteFile(h, data.data() + done, chunk, &n, nullptr) && n == chunk;
+    done += n;
+  }
+  if (ok) ok = FlushFileBuffers(h);
+  DWORD err = ok ? 0 : GetLastError();
+  if (!CloseHandle(h) && ok) {
+    ok = false;
+    err = GetLastError();
+  }
+  if (ok && !MoveFileExW(temp.c_str(), target.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    ok = false;
+    err = GetLastError();
+  }
+  if (!ok) {
+    SetError(error, err ? err : ERROR_WRITE_FAULT);
+    DeleteFileW(temp.c_str());
+  }
+  return ok;
+}
+
+}  // namespace korvel

@@ -1,0 +1,46 @@
+// TFormINI: the window base that owns the settings file for the main window's life.
+// Its constructor reads every setting before the window exists; creating the window
+// applies the stored position and size; each showing applies the stored window state;
+// at the end it writes the settings and the window geometry back.
+#pragma once
+
+#include <string>
+
+#include "app/ini_file.h"
+#include "app/settings.h"
+#include "app/window_win.h"
+
+namespace korvel {
+
+class TFormINI : public Window {
+ public:
+  // Opens "<exe without extension>.ini" and reads the settings into gApp.
+  explicit TFormINI(const std::string& exePath);
+
+  IniFile& Ini() { return ini_; }
+  const std::string& ExePath() const { return exePath_; }
+
+  // Shows the window in the state stored in the settings (normal, minimised,
+  // maximised); any other stored value leaves the state as it is.
+  void ShowForm();
+
+ protected:
+  // Creates the system window at the stored position and size.
+  HWND CreateForm(const wchar_t* className, DWORD style, DWORD exStyle,
+                  const WindowGeometry& designed);
+
+  // Writes the settings and the window geometry. Every key is attempted; a refused
+  // write is remembered and reported once by ReportRefusedWrites.
+  void WriteSettingsBack();
+  void NoteWrite(bool ok) { writeRefused_ = writeRefused_ || !ok; }
+  void ReportRefusedWrites();
+
+  WindowState CurrentWindowState() const;
+
+ private:
+  std::string exePath_;
+  IniFile ini_;
+  bool writeRefused_ = false;
+};
+
+}  // namespace korvel

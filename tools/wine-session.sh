@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Runs one command inside a Wine session of this project: a private prefix under
+# build/, a virtual X server when asked for one (or when there is no DISPLAY), and a
+# persistent wineserver for the length of the command, so that every program it starts
+# comes up in a few milliseconds.
+#
+#   tools/wine-session.sh [--xvfb] [--] command args...
+#
+# The prefix is build/wineprefix (override with KORVEL_WINEPREFIX). Exit status is the
+# command's own.
+set -uo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+want_xvfb=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --xvfb) want_xvfb=1; shift ;;
+    --) shift; break ;;
+    *) break ;;
+  esac
+done
+[ -n "${DISPLAY:-}" ] || want_xvfb=1
+
+export WINEPREFIX=${KORVEL_WINEPREFIX:-$root/build/wineprefix}
+export WINEARCH=win64
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+xvfb_pid=""
+cleanup() {
+  wineserver -k >/dev/null 2>&1
+  wineserver -w >/dev/null 2>&1
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT INT TERM
+
+# The display is fixed per wineserver: end any server of this prefix left from before.
+wineserver -k >/dev/null 2>&1
+wineserver -w >/dev/null 2>&1
+
+if [ "$want_xvfb" = 1 ]; then
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 1 100); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      sleep 0.05
+    done
+    if [ -e "/tmp/.X11-unix/X$n" ]; then
+      export DISPLAY=":$n"
+      break
+    fi
+    xvfb_pid=""
+  done
+  [ -n "$xvfb_pid" ] || { echo "wine-session: could not start Xvfb" >&2; exit 1; }
+fi
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "wine-session: creating the Wine prefix $WINEPREFIX (once)" >&2
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+  # A crash ends the program at once instead of starting the debugger.
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+    /v Debugger /t REG_SZ /d "" /f >/dev/null 2>&1
+  wineserver -w
+fi
+
+wineserver -p
+# Start Wine's own background processes now, with no terminal or pipe of ours: started
+# by the first test instead, they would hold its output open and stall whoever reads it.
+wine cmd.exe /c exit </dev/null >/dev/null 2>&1
+"$@"
+status=$?
+exit $status
