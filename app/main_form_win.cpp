@@ -23,7 +23,7 @@ constexpr int kPanel3Height = 65;
 
 HWND MakeChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle,
                int id) {
-  return CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+  return CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0, 0, 0, parent,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                          GetModuleHandleW(nullptr), nullptr);
 }
@@ -102,6 +102,9 @@ void TKorvelForm::CreateControls() {
   col.pszText = const_cast<wchar_t*>(L"Информация");
   ListView_InsertColumn(lvLog, 1, &col);
 
+  // The frame stands behind the text box it holds; as the last window in the z-order it
+  // paints first and is no Tab stop, so the Tab order above stays as it is.
+  SetWindowPos(groupMessage_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 }

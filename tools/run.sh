@@ -14,11 +14,7 @@ shot="$root/build/screenshot.png"
 "$root/tools/wine-session.sh" --xvfb -- bash -c '
   exe=$1; shot=$2; shift 2
   wine "$exe" "$@" &
-  for _ in $(seq 1 100); do
-    xdotool search --name "Korvel" >/dev/null 2>&1 && break
-    sleep 0.1
-  done
-  sleep 1.5
+  sleep 3
   import -window root "$shot"
   wine taskkill /im Korvel.exe >/dev/null 2>&1 || true
   wait

@@ -68,6 +68,28 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineserver -w
 fi
 
+# Headless sessions run inside a Wine virtual desktop: without a window manager, Wine
+# waits two seconds for every window it hides; in a virtual desktop it does not, and the
+# desktop has a taskbar with a notification area. On a real display, windows are the
+# display's own.
+# Wine's own fonts (Marlett for the caption buttons, Tahoma, MS Sans Serif with Cyrillic)
+# come in Debian's fonts-wine package, which this Wine does not look in: put them in the
+# prefix.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+if [ -d /usr/share/wine/fonts ] && [ ! -f "$fonts/marlett.ttf" ]; then
+  mkdir -p "$fonts"
+  cp /usr/share/wine/fonts/* "$fonts/"
+fi
+
+wineserver -p
+if [ "$want_xvfb" = 1 ]; then
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Korvel /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Korvel /d 1024x768 /f >/dev/null 2>&1
+else
+  wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1
+fi
+wineserver -k >/dev/null 2>&1
+wineserver -w >/dev/null 2>&1
 wineserver -p
 # Start Wine's own background processes now, with no terminal or pipe of ours: started
 # by the first test instead, they would hold its output open and stall whoever reads it.

@@ -59,7 +59,7 @@ TEST(IniText, NewSectionGoesAtTheEndOfTheFile) {
 }
 
 TEST(IniText, ValuesLoseLeadingBlanksAndAnUnchangedValueChangesNothing) {
-  EXPECT_EQ(ini::Put("", "A", "k", "  v "), "[A]\r\nk=v \r\n");
+  EXPECT_EQ(ini::Put("", "A", "k", "  v w "), "[A]\r\nk=v w \r\n");
   std::string text = "[A]\r\nk = v\r\n";
   EXPECT_EQ(ini::Put(text, "A", "k", "v"), text);
 }

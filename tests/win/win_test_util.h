@@ -1,0 +1,51 @@
+// Helpers for tests that drive real windows under Wine.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_form_win.h"
+#include "app/message_box_win.h"
+#include "tests/core/temp_dir.h"
+
+namespace korvel::test {
+
+// Handles whatever is queued for this thread.
+void Pump();
+
+// Pumps until `done` is true or `timeout` has passed; returns `done()`.
+bool PumpUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+// Text of a window of this or another process (WM_GETTEXT is marshalled).
+std::wstring TextOf(HWND hwnd);
+
+// The Korvel.exe built beside the tests.
+std::wstring KorvelExePath();
+
+// Bytes of UTF-8 text as the program holds them (Windows-1251).
+std::string Cp(const char* utf8);
+
+// A main window of its own in a temporary folder, with message boxes collected.
+class FormFixture {
+ public:
+  FormFixture();
+  ~FormFixture();
+
+  // Creates the form, as the program does, with "<dir>\Korvel.exe" as its executable.
+  TKorvelForm& Create();
+  // Closes the form the way the user does and destroys it.
+  void Close();
+
+  TempDir dir;
+  std::string exe;
+  std::unique_ptr<TKorvelForm> form;
+  std::vector<std::string> messages;
+};
+
+}  // namespace korvel::test
