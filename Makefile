@@ -2,12 +2,16 @@
 # make test  - build both ways and run every test
 # Both install the Debian packages they need first (tools/bootstrap.sh).
 
-.PHONY: run test bootstrap native windows test-native test-windows fuzz clean
+.PHONY: run test test-images bootstrap native windows test-native test-windows fuzz clean
 
 run: bootstrap windows
 	tools/run.sh
 
-test: bootstrap test-native test-windows
+test: bootstrap test-images test-native test-windows
+
+# The committed images must be what their pixel maps say.
+test-images:
+	python3 tools/make_images.py --check
 
 bootstrap:
 	@tools/bootstrap.sh

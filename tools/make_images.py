@@ -2,74 +2,154 @@
 """Turns the text pixel maps in res/images/*.txt into the .ico and .bmp files the
 resource script reads. Run it after editing a map; its outputs are committed.
 
-A map file holds a palette and one or more 16 x 16 images:
+A map file holds a palette and one or more images drawn with its letters:
 
     palette
     . transparent
     K 000000
     Y F0D060
-    image korvel          <- one image; 16 rows of 16 palette letters follow
+    image korvel          <- an image; as many rows as it is wide follow
     ................
     ...
 
-A file named X.txt becomes X.ico when it holds one image (with a 32 x 32 copy scaled
-up for the taskbar), or a horizontal strip X.bmp (32-bit with alpha) when it holds
-several, in the order they stand.
+An image is 16 x 16 or 32 x 32; the width of its first row says which. Lines that
+start with "#" are comments.
+
+A file whose images all carry one name is an icon, X.txt -> X.ico: one picture in
+several sizes. It needs a 16 x 16 image; a 32 x 32 image of the same name is the
+hand-drawn large size, and without one the 16 x 16 image is doubled for it.
+
+A file with several names is a strip, X.txt -> X.bmp: its 16 x 16 images side by
+side in the order they stand (image list index 0 at the left), 32 bits a pixel.
+
+Alpha is 0 or 255, never between, and a transparent pixel is (0, 0, 0, 0), so the
+pictures look the same whether a reader takes the alpha as straight or premultiplied.
+The outputs depend on the maps alone: the same maps always give the same bytes.
+
+    make_images.py              write every output
+    make_images.py --check      write nothing; fail if an output differs from its map
+    make_images.py --preview    also write enlarged, labelled contact sheets (PNG, made
+                                with ImageMagick) to build/images-preview/
 """
+import argparse
+import shutil
 import struct
+import subprocess
 import sys
+import tempfile
 from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+SOURCES = ROOT / "res" / "images"
+PREVIEW = ROOT / "build" / "images-preview"
+SIZES = (16, 32)
+ICON_SIZES = (16, 32)
+
+
+class MapError(Exception):
+    pass
 
 
 def parse(path):
-    palette, images, current = {}, [], None
-    mode = None
-    for raw in path.read_text(encoding="utf-8").splitlines():
+    """The palette {letter: 0xRRGGBB or None} and the images [(name, rows)]."""
+    palette, images, current, mode = {}, [], None, None
+    for number, raw in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
         line = raw.rstrip()
         if not line or line.startswith("#"):
             continue
+        where = f"{path.name}:{number}"
         if line == "palette":
             mode = "palette"
-            continue
-        if line.startswith("image "):
-            current = (line.split(None, 1)[1], [])
+        elif line.startswith("image "):
+            current = (line.split(None, 1)[1].strip(), [])
             images.append(current)
             mode = "image"
-            continue
-        if mode == "palette":
-            key, value = line.split(None, 1)
-            palette[key] = None if value == "transparent" else int(value, 16)
+        elif mode == "palette":
+            fields = line.split()
+            if len(fields) != 2 or len(fields[0]) != 1:
+                raise MapError(f"{where}: a palette line is a letter and a colour: {line!r}")
+            key, value = fields
+            if key in palette:
+                raise MapError(f"{where}: letter {key!r} stands twice in the palette")
+            if value == "transparent":
+                palette[key] = None
+            else:
+                try:
+                    if len(value) != 6:
+                        raise ValueError
+                    palette[key] = int(value, 16)
+                except ValueError:
+                    raise MapError(f"{where}: colour {value!r} is not six hex digits") from None
         elif mode == "image":
-            if len(line) != 16:
-                sys.exit(f"{path}: image {current[0]}: row {line!r} is not 16 wide")
-            current[1].append(line)
-    for name, rows in images:
-        if len(rows) != 16:
-            sys.exit(f"{path}: image {name} has {len(rows)} rows, not 16")
-        for row in rows:
-            for ch in row:
+            rows = current[1]
+            width = len(rows[0]) if rows else len(line)
+            if width not in SIZES:
+                raise MapError(f"{where}: image {current[0]}: {width} wide, not one of {SIZES}")
+            if len(line) != width:
+                raise MapError(f"{where}: image {current[0]}: row is {len(line)} wide, not {width}")
+            if len(rows) == width:
+                raise MapError(f"{where}: image {current[0]}: more than {width} rows")
+            for ch in line:
                 if ch not in palette:
-                    sys.exit(f"{path}: image {name}: letter {ch!r} is not in the palette")
+                    raise MapError(f"{where}: image {current[0]}: letter {ch!r} is not in the palette")
+            rows.append(line)
+        else:
+            raise MapError(f"{where}: text outside the palette and the images: {line!r}")
+    if not images:
+        raise MapError(f"{path.name}: no images")
+    for name, rows in images:
+        if len(rows) != len(rows[0]):
+            raise MapError(f"{path.name}: image {name} has {len(rows)} rows, not {len(rows[0])}")
     return palette, images
 
 
-def pixels(palette, rows, scale=1):
-    """Rows of (b, g, r, a) from top to bottom."""
+def is_icon(images):
+    return len({name for name, _ in images}) == 1
+
+
+def icon_sizes(path, images):
+    """{size: rows} of an icon file, the sizes it lacks doubled from the 16 x 16 image."""
+    drawn = {}
+    for _, rows in images:
+        if len(rows) in drawn:
+            raise MapError(f"{path.name}: two {len(rows)} x {len(rows)} images of one icon")
+        drawn[len(rows)] = rows
+    if 16 not in drawn:
+        raise MapError(f"{path.name}: an icon needs a 16 x 16 image")
+    def doubled(rows, k):
+        return ["".join(ch * k for ch in row) for row in rows for _ in range(k)]
+    return {size: drawn.get(size) or doubled(drawn[16], size // 16) for size in ICON_SIZES}
+
+
+def strip_images(path, images):
+    seen = set()
+    for name, rows in images:
+        if len(rows) != 16:
+            raise MapError(f"{path.name}: image {name}: a strip holds 16 x 16 images only")
+        if name in seen:
+            raise MapError(f"{path.name}: image {name} stands twice")
+        seen.add(name)
+    return images
+
+
+def pixels(palette, rows):
+    """Rows of (r, g, b, a) from top to bottom."""
     out = []
     for row in rows:
         line = []
         for ch in row:
             rgb = palette[ch]
-            px = (0, 0, 0, 0) if rgb is None else (rgb & 0xFF, (rgb >> 8) & 0xFF, rgb >> 16, 255)
-            line.extend([px] * scale)
-        out.extend([line] * scale)
+            px = (0, 0, 0, 0) if rgb is None else (rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF, 255)
+            line.append(px)
+        out.append(line)
     return out
 
 
 def dib(rows, with_mask):
+    """A bottom-up 32-bit DIB (BGRA); an icon's also carries the AND mask and a doubled height."""
     h, w = len(rows), len(rows[0])
     header = struct.pack("<IiiHHIIiiII", 40, w, h * (2 if with_mask else 1), 1, 32, 0, 0, 0, 0, 0, 0)
-    body = b"".join(bytes(c for px in row for c in px) for row in reversed(rows))
+    body = b"".join(bytes((b, g, r, a)) for row in reversed(rows) for r, g, b, a in row)
     if with_mask:
         stride = ((w + 31) // 32) * 4
         for row in reversed(rows):
@@ -81,32 +161,130 @@ def dib(rows, with_mask):
     return header + body
 
 
-def write_ico(path, palette, rows):
-    entries = [dib(pixels(palette, rows, s), True) for s in (1, 2)]
+def ico_bytes(palette, sizes):
+    entries = [(size, dib(pixels(palette, sizes[size]), True)) for size in sorted(sizes)]
     out = struct.pack("<HHH", 0, 1, len(entries))
     offset = 6 + 16 * len(entries)
-    for s, data in zip((1, 2), entries):
-        size = 16 * s
-        out += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(data), offset)
+    for size, data in entries:
+        out += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
         offset += len(data)
-    path.write_bytes(out + b"".join(entries))
+    return out + b"".join(data for _, data in entries)
 
 
-def write_strip(path, palette, images):
-    strip = [sum((pixels(palette, rows)[y] for _, rows in images), []) for y in range(16)]
-    data = dib(strip, False)
-    path.write_bytes(struct.pack("<2sIHHI", b"BM", 14 + len(data), 0, 0, 14 + 40) + data)
+def strip_pixels(palette, images):
+    strip = [[] for _ in range(16)]
+    for _, rows in images:
+        for y, line in enumerate(pixels(palette, rows)):
+            strip[y].extend(line)
+    return strip
 
 
-def main():
-    folder = Path(__file__).resolve().parent.parent / "res" / "images"
-    for src in sorted(folder.glob("*.txt")):
-        palette, images = parse(src)
-        if len(images) == 1:
-            write_ico(src.with_suffix(".ico"), palette, images[0][1])
-        else:
-            write_strip(src.with_suffix(".bmp"), palette, images)
-        print(f"{src.name}: {len(images)} image(s)")
+def bmp_bytes(palette, images):
+    data = dib(strip_pixels(palette, images), False)
+    return struct.pack("<2sIHHI", b"BM", 14 + len(data), 0, 0, 14 + 40) + data
+
+
+def build(src):
+    """(output path, its bytes) for one map file."""
+    palette, images = parse(src)
+    if is_icon(images):
+        return src.with_suffix(".ico"), ico_bytes(palette, icon_sizes(src, images))
+    return src.with_suffix(".bmp"), bmp_bytes(palette, strip_images(src, images))
+
+
+# Preview sheets ------------------------------------------------------------------------
+
+BACKGROUNDS = (("grey", "#D4D0C8"), ("white", "#FFFFFF"))
+ICON_BACKGROUNDS = BACKGROUNDS + (("dark", "#202428"),)  # the tray may be dark
+ZOOM = 128  # each image is enlarged to this many pixels a side, nearest neighbour
+
+
+def write_pam(path, rows):
+    h, w = len(rows), len(rows[0])
+    head = f"P7\nWIDTH {w}\nHEIGHT {h}\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n"
+    path.write_bytes(head.encode("ascii") + b"".join(bytes(px) for row in rows for px in row))
+
+
+def actual_size_row(pictures, gap):
+    """The pictures at their own size, side by side with gap pixels around each."""
+    height = max(len(rows) for rows in pictures) + 2 * gap
+    out = [[] for _ in range(height)]
+    for rows in pictures:
+        top = (height - len(rows)) // 2
+        for y in range(height):
+            out[y].extend([(0, 0, 0, 0)] * gap)
+            line = rows[y - top] if 0 <= y - top < len(rows) else [(0, 0, 0, 0)] * len(rows[0])
+            out[y].extend(line)
+            out[y].extend([(0, 0, 0, 0)] * gap)
+    return out
+
+
+def preview(src, folder, tools):
+    palette, images = parse(src)
+    if is_icon(images):
+        sizes = icon_sizes(src, images)
+        labelled = [(f"{size} x {size}", pixels(palette, sizes[size])) for size in sorted(sizes)]
+        tile, backgrounds = f"{len(labelled)}x", ICON_BACKGROUNDS
+    else:
+        labelled = [(f"{i} {name}", pixels(palette, rows))
+                    for i, (name, rows) in enumerate(strip_images(src, images))]
+        tile, backgrounds = f"{min(len(labelled), 7)}x", BACKGROUNDS
+    with tempfile.TemporaryDirectory() as tmp:
+        tmp = Path(tmp)
+        inputs = []
+        for i, (label, rows) in enumerate(labelled):
+            write_pam(tmp / f"{i}.pam", rows)
+            inputs += ["-label", label, str(tmp / f"{i}.pam")]
+        write_pam(tmp / "actual.pam", actual_size_row([rows for _, rows in labelled], 4))
+        parts = []
+        for n, (title, colour) in enumerate(backgrounds):
+            sheet, part = tmp / f"sheet{n}.png", tmp / f"part{n}.png"
+            subprocess.run([tools["montage"], *inputs, "-font", "DejaVu-Sans", "-pointsize", "12",
+                            "-filter", "point", "-geometry", f"{ZOOM}x{ZOOM}+6+6", "-tile", tile,
+                            "-background", colour, "-title", f"{src.stem} on {title}", str(sheet)],
+                           check=True)
+            # Below the enlarged tiles: the images at their own size and at twice it.
+            subprocess.run([tools["convert"], "-background", colour, str(sheet),
+                            "(", str(tmp / "actual.pam"), "(", "+clone", "-scale", "200%", ")",
+                            "-gravity", "Center", "+append", ")",
+                            "-gravity", "West", "-append", "+repage", "-flatten", str(part)], check=True)
+            parts.append(str(part))
+        out = folder / f"{src.stem}.png"
+        subprocess.run([tools["convert"], *parts, "-background", "#808080", "-gravity", "West",
+                        "-append", "-depth", "8", "-strip", str(out)], check=True)
+    return out
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--check", action="store_true",
+                        help="write nothing; exit 1 when an output is missing or differs from its map")
+    parser.add_argument("--preview", nargs="?", const=PREVIEW, type=Path, metavar="DIR",
+                        help=f"also write enlarged PNG contact sheets (default {PREVIEW})")
+    args = parser.parse_args(argv)
+
+    stale = []
+    try:
+        for src in sorted(SOURCES.glob("*.txt")):
+            out, data = build(src)
+            if args.check:
+                if not out.exists() or out.read_bytes() != data:
+                    stale.append(out.name)
+                continue
+            out.write_bytes(data)
+            print(f"{src.name} -> {out.name}")
+    except MapError as error:
+        sys.exit(f"make_images: {error}")
+    if stale:
+        sys.exit("make_images: out of date with their maps (run tools/make_images.py): " + ", ".join(stale))
+
+    if args.preview:
+        tools = {name: shutil.which(name) for name in ("convert", "montage")}
+        if not all(tools.values()):
+            sys.exit("make_images: --preview needs ImageMagick's convert and montage")
+        args.preview.mkdir(parents=True, exist_ok=True)
+        for src in sorted(SOURCES.glob("*.txt")):
+            print(f"preview: {preview(src, args.preview, tools)}")
 
 
 if __name__ == "__main__":
