@@ -44,13 +44,7 @@ int RunProgram(const std::string& commandLine) {
   SendHandOver(form.Handle(), form.Handle(), argument);
   form.ShowForm();
 
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (IsDialogMessageW(form.Handle(), &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  return static_cast<int>(msg.wParam);
+  return form.Run();
 }
 
 }  // namespace korvel

@@ -1,9 +1,13 @@
+// The main window's life: creation and FormCreate, the hand-over, the message loop with
+// its command dispatch and idle updates, and the exit in its fixed order.
 #include "app/main_form_win.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <vector>
 
+#include "app/command_table_win.h"
 #include "app/defaults_win.h"
 #include "app/message_box_win.h"
 #include "app/text_win.h"
@@ -11,24 +15,6 @@
 #include "res/resource.h"
 
 namespace korvel {
-
-namespace {
-
-constexpr int kToolbarHeight = 26;
-constexpr int kStatusHeight = 21;
-constexpr int kLogHeight = 93;
-constexpr int kSplitterSize = 3;
-constexpr int kTreeWidth = 161;
-constexpr int kPanel3Height = 65;
-
-HWND MakeChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle,
-               int id) {
-  return CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0, 0, 0, parent,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                         GetModuleHandleW(nullptr), nullptr);
-}
-
-}  // namespace
 
 void RegisterMainWindowClass() {
   static ATOM atom = 0;
@@ -54,94 +40,84 @@ TKorvelForm::~TKorvelForm() {
     quitOnDestroy_ = false;
     DestroyWindow(hwnd_);
   }
-  if (font_) DeleteObject(font_);
-  if (senderBrush_) DeleteObject(senderBrush_);
+  if (PopupMenu1) DestroyMenu(PopupMenu1);
+  if (PopupActionBarExTray) DestroyMenu(PopupActionBarExTray);
+  if (accelerators_) DestroyAcceleratorTable(accelerators_);
+  if (toolbarGrey_) ImageList_Destroy(toolbarGrey_);
+  images.Free();
+  for (HGDIOBJ o : {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(senderBrush_),
+                    static_cast<HGDIOBJ>(barBrush_)})
+    if (o) DeleteObject(o);
 }
 
 bool TKorvelForm::Create() {
   RegisterMainWindowClass();
-  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME |
-                WS_CLIPCHILDREN;
-  if (!CreateForm(kMainWindowClass, style, 0, WindowGeometry{}) || !hwnd_) return false;
+  // No WS_CLIPCHILDREN: the message frame does not paint its own inside, the window's
+  // background under it does.
+  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME;
+  if (!CreateForm(kMainWindowClass, style, WS_EX_CONTROLPARENT, WindowGeometry{}) || !hwnd_)
+    return false;
   CreateControls();
   LayoutControls();
   Guarded([&] { FormCreate(); });
+  UpdateCommands();
   return true;
 }
 
-void TKorvelForm::CreateControls() {
-  font_ = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
-                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                      DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
-  // Creation order is the Tab order: lvLog, edRecipient, edSender, mMessage, TreeAddresses.
-  lvLog = MakeChild(hwnd_, WC_LISTVIEWW, L"",
-                    WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL, WS_EX_CLIENTEDGE,
-                    IDC_LV_LOG);
-  labelRecipient_ = MakeChild(hwnd_, L"STATIC", L"Получатель", 0, 0, IDC_LABEL_RECIPIENT);
-  edRecipient = MakeChild(hwnd_, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
-                          IDC_ED_RECIPIENT);
-  labelSender_ = MakeChild(hwnd_, L"STATIC", L"Отправитель", 0, 0, IDC_LABEL_SENDER);
-  edSender = MakeChild(hwnd_, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN |
-                                                    CBS_AUTOHSCROLL, 0, IDC_ED_SENDER);
-  groupMessage_ = MakeChild(hwnd_, L"BUTTON", L"Текст сообщения", BS_GROUPBOX, 0,
-                            IDC_GROUP_MESSAGE);
-  mMessage = MakeChild(hwnd_, L"EDIT", L"", WS_TABSTOP | ES_MULTILINE | ES_WANTRETURN, 0,
-                       IDC_M_MESSAGE);
-  TreeAddresses = MakeChild(hwnd_, WC_TREEVIEWW, L"",
-                            WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
-                                TVS_SHOWSELALWAYS | TVS_EDITLABELS | TVS_TRACKSELECT,
-                            WS_EX_CLIENTEDGE, IDC_TREE_ADDRESSES);
-  TreeView_SetIndent(TreeAddresses, 19);
-
-  ListView_SetExtendedListViewStyle(lvLog, LVS_EX_FULLROWSELECT);
-  LVCOLUMNW col{};
-  col.mask = LVCF_TEXT | LVCF_WIDTH;
-  col.cx = 150;
-  col.pszText = const_cast<wchar_t*>(L"Дата");
-  ListView_InsertColumn(lvLog, 0, &col);
-  col.pszText = const_cast<wchar_t*>(L"Информация");
-  ListView_InsertColumn(lvLog, 1, &col);
-
-  // The frame stands behind the text box it holds; as the last window in the z-order it
-  // paints first and is no Tab stop, so the Tab order above stays as it is.
-  SetWindowPos(groupMessage_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+int TKorvelForm::Run() {
+  MSG msg;
+  for (;;) {
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      // The queue is empty: the program is idle.
+      if (hwnd_) UpdateCommands();
+      WaitMessage();
+      continue;
+    }
+    if (msg.message == WM_QUIT) break;
+    if (hwnd_ && (TranslateAcceleratorW(hwnd_, accelerators_, &msg) ||
+                  IsDialogMessageW(hwnd_, &msg)))
+      continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return static_cast<int>(msg.wParam);
 }
 
-void TKorvelForm::LayoutControls() {
-  RECT rc;
-  GetClientRect(hwnd_, &rc);
-  const int width = rc.right, height = rc.bottom;
-  const int logTop = height - kStatusHeight - kLogHeight;
-  const int workTop = kToolbarHeight, workBottom = logTop - kSplitterSize;
-  const int workHeight = workBottom > workTop ? workBottom - workTop : 0;
-  const int panelLeft = kTreeWidth + kSplitterSize;
-  const int panelWidth = width > panelLeft ? width - panelLeft : 0;
+void TKorvelForm::UpdateCommands() {
+  for (const Command& c : Commands()) {
+    bool enabled = c.update ? (this->*c.update)() : true;
+    auto it = shownEnabled_.find(c.id);
+    if (it != shownEnabled_.end() && it->second == enabled) continue;
+    shownEnabled_[c.id] = enabled;
+    UINT flags = MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED);
+    for (HMENU m : {ActionMainMenuBar1, PopupMenu1, PopupActionBarExTray})
+      if (m) EnableMenuItem(m, static_cast<UINT>(c.id), flags);
+    SendMessageW(ActionToolBar1, TB_ENABLEBUTTON, c.id, MAKELPARAM(enabled ? TRUE : FALSE, 0));
+  }
+}
 
-  HDWP dwp = BeginDeferWindowPos(12);
-  auto place = [&](HWND h, int x, int y, int w, int hgt) {
-    dwp = DeferWindowPos(dwp, h, nullptr, x, y, w < 0 ? 0 : w, hgt < 0 ? 0 : hgt,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-  };
-  place(lvLog, 0, logTop, width, kLogHeight);
-  place(TreeAddresses, 0, workTop, kTreeWidth, workHeight);
-  place(labelRecipient_, panelLeft + 16, workTop + 12, 62, 13);
-  place(edRecipient, panelLeft + 80, workTop + 8, 137, 21);
-  place(labelSender_, panelLeft + 8, workTop + 38, 70, 13);
-  place(edSender, panelLeft + 80, workTop + 32, 137, 200);
-  const int groupTop = workTop + kPanel3Height;
-  place(groupMessage_, panelLeft, groupTop, panelWidth, workBottom - groupTop);
-  place(mMessage, panelLeft + 2, groupTop + 15, panelWidth - 4, workBottom - groupTop - 17);
-  EndDeferWindowPos(dwp);
-  ListView_SetColumnWidth(lvLog, 1, LVSCW_AUTOSIZE_USEHEADER);
+bool TKorvelForm::CommandEnabled(int id) const {
+  auto it = shownEnabled_.find(id);
+  return it == shownEnabled_.end() || it->second;
+}
+
+void TKorvelForm::ExecuteCommand(int id) {
+  const Command* c = FindCommand(id);
+  if (!c) return;
+  if (c->update && !(this->*c->update)()) return;
+  (this->*c->execute)();
+}
+
+const wchar_t* TKorvelForm::HintFor(int commandId) {
+  const Command* c = FindCommand(commandId);
+  return c && c->hint ? c->hint : L"";
 }
 
 void TKorvelForm::FormCreate() {
   gApp.SendInProgress = 0;
   TreeView_DeleteAllItems(TreeAddresses);
-  gApp.ScannerFolder =
-      GetRegistryString(HKEY_LOCAL_MACHINE, LoadStr(IDS_MAKER_REGISTRY_KEY), LoadStr(IDS_SCANNER_VALUE));
+  gApp.ScannerFolder = GetRegistryString(HKEY_LOCAL_MACHINE, LoadStr(IDS_MAKER_REGISTRY_KEY),
+                                         LoadStr(IDS_SCANNER_VALUE));
   LoadAddressBook();
 
   SendMessageW(edSender, CB_RESETCONTENT, 0, 0);
@@ -202,6 +178,34 @@ void TKorvelForm::FormDestroy() {
 void TKorvelForm::LoadAddressBook() {}
 void TKorvelForm::SaveAddressBook() {}
 
+// Commands whose behaviour has not been built yet do nothing.
+void TKorvelForm::actSendExecute() {}
+void TKorvelForm::actNewExecute() {}
+void TKorvelForm::actAboutExecute() {}
+void TKorvelForm::actHomeExecute() {}
+void TKorvelForm::actMailExecute() {}
+void TKorvelForm::actHelpExecute() {}
+void TKorvelForm::actFAQExecute() {}
+void TKorvelForm::actOptionsExecute() {}
+void TKorvelForm::actAddUserExecute() {}
+void TKorvelForm::actAddGroupExecute() {}
+void TKorvelForm::actRemoveGroupExecute() {}
+void TKorvelForm::actImportOxternExecute() {}
+void TKorvelForm::actImportNetExecute() {}
+void TKorvelForm::actImportGroupNetExecute() {}
+void TKorvelForm::actImportUserNetExecute() {}
+void TKorvelForm::actSendTimerExecute() {}
+void TKorvelForm::actStopMessengerExecute() {}
+void TKorvelForm::actStartMessengerExecute() {}
+void TKorvelForm::actSortAddressesExecute() {}
+void TKorvelForm::actWhatNewExecute() {}
+void TKorvelForm::actClearLogExecute() {}
+
+bool TKorvelForm::actSendUpdate() { return gApp.SendInProgress == 0; }
+bool TKorvelForm::actAddUserUpdate() { return true; }
+bool TKorvelForm::actRemoveGroupUpdate() { return true; }
+bool TKorvelForm::actImportOxternUpdate() { return !gApp.ScannerFolder.empty(); }
+
 LRESULT TKorvelForm::ControlColor(HDC dc, HWND control, UINT msg, WPARAM wp, LPARAM lp) {
   if (control == edSender || GetParent(control) == edSender) {
     SetBkColor(dc, senderColor_);
@@ -210,11 +214,81 @@ LRESULT TKorvelForm::ControlColor(HDC dc, HWND control, UINT msg, WPARAM wp, LPA
   return Default(msg, wp, lp);
 }
 
+LRESULT TKorvelForm::OnNotify(NMHDR* hdr) {
+  if (hdr->code == TTN_GETDISPINFOW) {
+    auto* info = reinterpret_cast<NMTTDISPINFOW*>(hdr);
+    info->lpszText = const_cast<wchar_t*>(HintFor(static_cast<int>(hdr->idFrom)));
+    return 0;
+  }
+  if (hdr->hwndFrom == ActionToolBar1 && hdr->code == NM_CUSTOMDRAW) {
+    auto* cd = reinterpret_cast<NMTBCUSTOMDRAW*>(hdr);
+    if (cd->nmcd.dwDrawStage == CDDS_PREERASE || cd->nmcd.dwDrawStage == CDDS_PREPAINT) {
+      RECT r;
+      GetClientRect(ActionToolBar1, &r);
+      FillRect(cd->nmcd.hdc, &r, barBrush_);
+    }
+    return CDRF_DODEFAULT;
+  }
+  if (hdr->hwndFrom == TreeAddresses && hdr->code == NM_RCLICK) {
+    // A right click selects the node under the pointer before the pop-up opens.
+    POINT screen;
+    GetCursorPos(&screen);
+    TVHITTESTINFO hit{};
+    hit.pt = screen;
+    ScreenToClient(TreeAddresses, &hit.pt);
+    if (HTREEITEM item = TreeView_HitTest(TreeAddresses, &hit))
+      TreeView_SelectItem(TreeAddresses, item);
+    ShowTreePopup(screen);
+    return TRUE;
+  }
+  return 0;
+}
+
 LRESULT TKorvelForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_SIZE:
       if (TreeAddresses) LayoutControls();
       return 0;
+    case WM_GETMINMAXINFO: {
+      auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
+      mm->ptMinTrackSize = {320, 320};
+      return 0;
+    }
+    case WM_PAINT:
+      PaintBevels();
+      return 0;
+    case WM_COMMAND:
+      if (lp == 0 || reinterpret_cast<HWND>(lp) == ActionToolBar1) ExecuteCommand(LOWORD(wp));
+      return 0;
+    case WM_NOTIFY:
+      return OnNotify(reinterpret_cast<NMHDR*>(lp));
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wp) == TreeAddresses) {
+        POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+        if (p.x == -1 && p.y == -1) {  // from the keyboard: at the selected node
+          RECT r{};
+          if (HTREEITEM sel = TreeView_GetSelection(TreeAddresses))
+            TreeView_GetItemRect(TreeAddresses, sel, &r, TRUE);
+          p = {r.left, r.bottom};
+          ClientToScreen(TreeAddresses, &p);
+        }
+        ShowTreePopup(p);
+        return 0;
+      }
+      return Default(msg, wp, lp);
+    case WM_INITMENUPOPUP:
+      UpdateCommands();
+      return 0;
+    case WM_MEASUREITEM:
+      if (reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->CtlType == ODT_MENU)
+        MenuImageMeasure(reinterpret_cast<MEASUREITEMSTRUCT*>(lp));
+      return TRUE;
+    case WM_DRAWITEM:
+      // Menu images; the status bar's owner-drawn first panel stays empty.
+      if (reinterpret_cast<DRAWITEMSTRUCT*>(lp)->CtlType == ODT_MENU)
+        MenuImageDraw(reinterpret_cast<DRAWITEMSTRUCT*>(lp), images.ImageListToolBar,
+                      toolbarGrey_);
+      return TRUE;
     case WM_COPYDATA:
       ReceiveHandOver(reinterpret_cast<const COPYDATASTRUCT*>(lp));
       return Default(msg, wp, lp);

@@ -14,3 +14,37 @@
 #define IDC_LABEL_SENDER 1007
 #define IDC_GROUP_MESSAGE 1008
 #define IDC_PANEL3 1009
+#define IDC_TOOLBAR 1010
+#define IDC_STATUSBAR 1011
+#define IDC_SPLITTER1 1012
+#define IDC_SPLITTER2 1013
+
+/* Image strips. */
+#define IDB_TOOLBAR 101
+#define IDB_NODES 102
+#define IDB_LOG 103
+
+/* Commands, in the order of the command table. Menus, toolbar, pop-ups and
+   accelerators all use these ids. */
+#define ID_ACT_SEND 40001
+#define ID_ACT_NEW 40002
+#define ID_ACT_ABOUT 40003
+#define ID_ACT_HOME 40004
+#define ID_ACT_MAIL 40005
+#define ID_ACT_HELP 40006
+#define ID_ACT_FAQ 40007
+#define ID_ACT_OPTIONS 40008
+#define ID_ACT_EXIT 40009
+#define ID_ACT_ADD_USER 40010
+#define ID_ACT_ADD_GROUP 40011
+#define ID_ACT_REMOVE_GROUP 40012
+#define ID_ACT_IMPORT_OXTERN 40013
+#define ID_ACT_IMPORT_NET 40014
+#define ID_ACT_IMPORT_GROUP_NET 40015
+#define ID_ACT_IMPORT_USER_NET 40016
+#define ID_ACT_SEND_TIMER 40017
+#define ID_ACT_STOP_MESSENGER 40018
+#define ID_ACT_START_MESSENGER 40019
+#define ID_ACT_SORT_ADDRESSES 40020
+#define ID_ACT_WHAT_NEW 40021
+#define ID_ACT_CLEAR_LOG 40022

@@ -1,0 +1,65 @@
+// The address book as the core sees it: a tree of nodes that carry a text and a kind.
+// The tree control is the only copy of the address book, so the core reads and builds it
+// through this interface; the Win32 layer implements it on the TreeView's items, the tests
+// on MemoryTree.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace korvel {
+
+// The node kind is the node's image index in the tree's image list.
+enum NodeKind : int {
+  kGroupNode = 0,
+  kAddressNode = 1,
+  kComputerNode = 2,
+  kWorkgroupNode = 3,
+};
+
+// An opaque handle to one node; nullptr means "no node".
+using Node = void*;
+
+class AddressTree {
+ public:
+  virtual ~AddressTree() = default;
+
+  // Adds a node as the last child of `parent`, or as the last top-level node when `parent`
+  // is nullptr. `kind` is 0..3. Returns the new node, or nullptr when it could not be added.
+  virtual Node AddLast(Node parent, std::string_view text, int kind) = 0;
+
+  virtual Node FirstTopLevel() const = 0;
+  virtual Node FirstChild(Node node) const = 0;
+  virtual Node NextSibling(Node node) const = 0;
+  // nullptr for a top-level node.
+  virtual Node Parent(Node node) const = 0;
+
+  virtual std::string Text(Node node) const = 0;
+  virtual int Kind(Node node) const = 0;
+  virtual void SetKind(Node node, int kind) = 0;
+};
+
+// Calls `visit(node, depth)` for every node in depth-first tree order (each node before its
+// children, top-level nodes at depth 0). A node's children are looked up after its visit,
+// so the visit may reorder them.
+template <class Visit>
+void ForEachNode(const AddressTree& tree, Visit&& visit) {
+  int depth = 0;
+  Node node = tree.FirstTopLevel();
+  while (node) {
+    visit(node, depth);
+    Node next = tree.FirstChild(node);
+    if (next) {
+      ++depth;
+      node = next;
+      continue;
+    }
+    while (node && !(next = tree.NextSibling(node))) {
+      node = tree.Parent(node);
+      --depth;
+    }
+    node = next;
+  }
+}
+
+}  // namespace korvel

@@ -1,0 +1,124 @@
+// Reading and writing the recipient file (the address book on disk).
+#include "addressbook/recipient_file.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "app/file_io.h"
+#include "app/text.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr char kCtrlZ = 26;
+constexpr size_t kMaxNumberLength = 32;
+constexpr char kInvalidNumber[] = "Invalid numeric input";
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+class RecordReader {
+ public:
+  explicit RecordReader(std::string_view text) : text_(text.substr(0, text.find(kCtrlZ))) {}
+
+  // Skips blanks, control characters and line breaks; false when nothing follows them.
+  bool SkipBlanks() {
+    while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_;
+    return pos_ < text_.size();
+  }
+
+  bool ReadNumber(int& out) {
+    size_t start = pos_;
+    while (pos_ < text_.size() && !IsBlank(text_[pos_])) ++pos_;
+    return pos_ - start <= kMaxNumberLength && ParseInt(text_.substr(start, pos_ - start), out);
+  }
+
+  std::string ReadRestOfLine() {
+    size_t end = std::min(text_.find_first_of("\r\n", pos_), text_.size());
+    std::string text = Trim(text_.substr(pos_, end - pos_));
+    pos_ = end;
+    return text;
+  }
+
+ private:
+  std::string_view text_;
+  size_t pos_ = 0;
+};
+
+TreeFileResult Fail(std::string error) { return {TreeFileStatus::Failed, std::move(error)}; }
+
+// ReplaceFileContents reports every failure as text. These are the ones where the file could
+// not be created at all: no access, or a path that names no reachable folder (the Windows
+// "I/O error N" codes 2, 3, 15, 21, 53, 67, 123, 161).
+bool IsCreateFailure(const std::string& error) {
+  if (error.rfind("File access denied", 0) == 0) return true;
+  for (const char* code : {"2", "3", "15", "21", "53", "67", "123", "161"})
+    if (error == std::string("I/O error ") + code) return true;
+  return false;
+}
+
+}  // namespace
+
+int RecipientFileKind(int fileKind) {
+  return fileKind >= kGroupNode && fileKind <= kWorkgroupNode ? fileKind : kAddressNode;
+}
+
+TreeFileResult ParseTreeText(std::string_view text, AddressTree& tree, KindMap kindOf) {
+  RecordReader in(text);
+  // The node placed last and its ancestors, by depth: path[d] stands at depth d. Placing a
+  // record needs only its parent from here, so a load costs the same at any depth.
+  std::vector<Node> path;
+  for (;;) {
+    int depth = 0;
+    int kind = 0;
+    if (!in.SkipBlanks()) break;
+    if (!in.ReadNumber(depth)) return Fail(kInvalidNumber);
+    // A depth alone at the very end holds no text: there is nothing to keep.
+    if (!in.SkipBlanks()) break;
+    if (!in.ReadNumber(kind)) return Fail(kInvalidNumber);
+    std::string nodeText = in.ReadRestOfLine();
+
+    size_t level = depth <= 0 ? 0 : std::min(static_cast<size_t>(depth), path.size());
+    Node node = tree.AddLast(level == 0 ? nullptr : path[level - 1], nodeText, kindOf(kind));
+    if (!node) return Fail("Out of memory");
+    path.resize(level);
+    path.push_back(node);
+  }
+  return {};
+}
+
+std::string SerializeTree(const AddressTree& tree) {
+  std::string out;
+  ForEachNode(tree, [&](Node node, int depth) {
+    out += IntToStr(depth);
+    out += ' ';
+    out += IntToStr(tree.Kind(node));
+    out += ' ';
+    for (char c : tree.Text(node)) out += c == '\r' || c == '\n' || c == kCtrlZ ? ' ' : c;
+    out += "\r\n";
+  });
+  return out;
+}
+
+TreeFileResult TreeLoadFromFile(const std::string& fileName, AddressTree& tree) {
+  std::string text;
+  std::string error;
+  switch (ReadWholeFile(fileName, text, &error)) {
+    case ReadStatus::NotFound:
+      return {TreeFileStatus::NotFound, {}};
+    case ReadStatus::Failed:
+      return Fail(error);
+    case ReadStatus::Ok:
+      break;
+  }
+  return ParseTreeText(text, tree);
+}
+
+TreeFileResult TreeSaveToFile(const std::string& fileName, const AddressTree& tree) {
+  std::string error;
+  if (ReplaceFileContents(fileName, SerializeTree(tree), &error)) return {};
+  return {IsCreateFailure(error) ? TreeFileStatus::NotSaved : TreeFileStatus::Failed, error};
+}
+
+}  // namespace korvel

@@ -1,0 +1,65 @@
+// The recipient file, where the address book lives between runs.
+//
+// Windows-1251 text, one node per line ended by CR LF, depth-first in tree order:
+//   depth ' ' kind ' ' text
+// Reading is lenient: characters of code 32 or less before each number are skipped (so blank
+// lines and line breaks between fields do not matter); a number is the run of characters above
+// code 32 that follows, at most 32 of them, an optional sign and decimal digits; the text is the
+// rest of the line, trimmed; Ctrl+Z (code 26) ends the file as its physical end does.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "addressbook/address_tree.h"
+
+namespace korvel {
+
+enum class TreeFileStatus {
+  Ok,
+  // Load only: there is no such file (or folder). The tree is unchanged: an empty book.
+  NotFound,
+  // Save only: the file could not be created (missing folder, read-only file, no access).
+  // The old file is unchanged; the program says nothing, as it always has.
+  NotSaved,
+  // `error` is the text for the message box. A load keeps the nodes placed before the fault;
+  // a save leaves the old file exactly as it was.
+  Failed,
+};
+
+struct TreeFileResult {
+  TreeFileStatus status = TreeFileStatus::Ok;
+  std::string error;  // Windows-1251, e.g. "Invalid numeric input", "File access denied"
+
+  bool ok() const { return status == TreeFileStatus::Ok; }
+};
+
+// Turns the second number of a record into a node kind, so that other files laid out the same
+// way (the scanner's address files) can be read by the same reader.
+using KindMap = int (*)(int fileKind);
+
+// The recipient file stores the kind itself. A number outside 0..3, which this program never
+// writes, reads as an address node: it behaves as one everywhere, and the node is kept.
+int RecipientFileKind(int fileKind);
+
+// Appends the records of `text` to the tree after its existing nodes. Each record is placed by
+// its depth relative to the node placed before it: the first at the top level whatever its
+// depth says, then as a sibling (same depth), a child (one deeper) or a sibling of an ancestor
+// (shallower). A record more than one level deeper becomes a child of the node before it, and a
+// negative depth counts as 0, so no record and no text is ever lost. A bad number stops with
+// Failed "Invalid numeric input"; the nodes placed before it stay.
+TreeFileResult ParseTreeText(std::string_view text, AddressTree& tree,
+                             KindMap kindOf = RecipientFileKind);
+
+// The whole tree in the file's layout. A CR, LF or Ctrl+Z inside a text is written as a blank,
+// since it would split the record or end the file when read back.
+std::string SerializeTree(const AddressTree& tree);
+
+// Appends the nodes of the file to the tree (the caller empties it first).
+TreeFileResult TreeLoadFromFile(const std::string& fileName, AddressTree& tree);
+
+// Replaces the file's content with the whole tree in one step: a failed save leaves the old
+// file exactly as it was.
+TreeFileResult TreeSaveToFile(const std::string& fileName, const AddressTree& tree);
+
+}  // namespace korvel

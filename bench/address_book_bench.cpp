@@ -1,0 +1,92 @@
+// Times saving and loading address books of 1,000, 10,000 and 100,000 nodes in the core:
+// serialise + atomic write, read + parse into a MemoryTree. Prints the best of a few runs.
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "addressbook/memory_tree.h"
+#include "addressbook/recipient_file.h"
+#include "app/file_io.h"
+#include "app/text.h"
+
+using namespace korvel;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// Groups of 50 addresses of every kind, with Russian names and comments.
+void FillBook(MemoryTree& tree, int nodes) {
+  const std::string dept = Cp1251FromUtf8("Отдел кадров, этаж ");
+  const std::string person = Cp1251FromUtf8(" (Иванов Иван Петрович, бухгалтерия)");
+  const std::string room = Cp1251FromUtf8(" (кабинет 214)");
+  Node group = nullptr;
+  for (int i = 0; i < nodes; ++i) {
+    std::string n = IntToStr(i);
+    if (i % 51 == 0) {
+      group = tree.AddLast(nullptr, dept + n, kGroupNode);
+      continue;
+    }
+    switch (i % 4) {
+      case 0:
+        tree.AddLast(group, "ivanov" + n + person, kAddressNode);
+        break;
+      case 1:
+        tree.AddLast(group, "PC-" + n + room, kComputerNode);
+        break;
+      case 2:
+        tree.AddLast(group, "192.168." + IntToStr(i / 256 % 256) + "." + IntToStr(i % 256) + room,
+                     kComputerNode);
+        break;
+      default:
+        tree.AddLast(group, "WORKGROUP" + IntToStr(i % 7), kWorkgroupNode);
+    }
+  }
+}
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+}  // namespace
+
+int main() {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / ("korvel-bench-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  const std::string file = (dir / "book.dat").string();
+  constexpr int kRuns = 5;
+
+  std::printf("%8s %10s | %10s %10s %10s | %10s %10s %10s\n", "nodes", "bytes", "serialise",
+              "write", "save", "read", "parse", "load");
+  for (int nodes : {1000, 10000, 100000}) {
+    MemoryTree book;
+    FillBook(book, nodes);
+    double best[6] = {1e300, 1e300, 1e300, 1e300, 1e300, 1e300};
+    size_t bytes = 0;
+    for (int run = 0; run < kRuns; ++run) {
+      auto t0 = Clock::now();
+      std::string text = SerializeTree(book);
+      auto t1 = Clock::now();
+      if (!ReplaceFileContents(file, text)) return std::fprintf(stderr, "write failed\n"), 1;
+      auto t2 = Clock::now();
+      std::string read;
+      if (ReadWholeFile(file, read) != ReadStatus::Ok)
+        return std::fprintf(stderr, "read failed\n"), 1;
+      auto t3 = Clock::now();
+      MemoryTree loaded;
+      if (!ParseTreeText(read, loaded).ok() || loaded.Count() != book.Count())
+        return std::fprintf(stderr, "load differs\n"), 1;
+      auto t4 = Clock::now();
+      bytes = text.size();
+      double times[6] = {Ms(t1 - t0), Ms(t2 - t1), Ms(t2 - t0),
+                         Ms(t3 - t2), Ms(t4 - t3), Ms(t4 - t2)};
+      for (int i = 0; i < 6; ++i) best[i] = std::min(best[i], times[i]);
+    }
+    std::printf("%8d %10zu | %8.2fms %8.2fms %8.2fms | %8.2fms %8.2fms %8.2fms\n", nodes, bytes,
+                best[0], best[1], best[2], best[3], best[4], best[5]);
+  }
+  fs::remove_all(dir);
+  return 0;
+}
