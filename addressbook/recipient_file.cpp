@@ -48,16 +48,6 @@ class RecordReader {
 
 TreeFileResult Fail(std::string error) { return {TreeFileStatus::Failed, std::move(error)}; }
 
-// ReplaceFileContents reports every failure as text. These are the ones where the file could
-// not be created at all: no access, or a path that names no reachable folder (the Windows
-// "I/O error N" codes 2, 3, 15, 21, 53, 67, 123, 161).
-bool IsCreateFailure(const std::string& error) {
-  if (error.rfind("File access denied", 0) == 0) return true;
-  for (const char* code : {"2", "3", "15", "21", "53", "67", "123", "161"})
-    if (error == std::string("I/O error ") + code) return true;
-  return false;
-}
-
 }  // namespace
 
 int RecipientFileKind(int fileKind) {
@@ -117,8 +107,33 @@ TreeFileResult TreeLoadFromFile(const std::string& fileName, AddressTree& tree) 
 
 TreeFileResult TreeSaveToFile(const std::string& fileName, const AddressTree& tree) {
   std::string error;
-  if (ReplaceFileContents(fileName, SerializeTree(tree), &error)) return {};
-  return {IsCreateFailure(error) ? TreeFileStatus::NotSaved : TreeFileStatus::Failed, error};
+  switch (ReplaceFileContents(fileName, SerializeTree(tree), &error)) {
+    case WriteStatus::Ok:
+      return {};
+    case WriteStatus::NotCreated:
+      return {TreeFileStatus::NotSaved, error};
+    case WriteStatus::Failed:
+      break;
+  }
+  return Fail(error);
+}
+
+TreeFileResult SaveAddressBook(const std::string& fileName, const AddressTree& tree,
+                               bool fileWasReadWhole) {
+  if (!fileWasReadWhole) {
+    if (!tree.FirstTopLevel()) return {};
+    std::string original, error;
+    switch (ReadWholeFile(fileName, original, &error)) {
+      case ReadStatus::NotFound:
+        break;
+      case ReadStatus::Failed:
+        return Fail(error);
+      case ReadStatus::Ok:
+        if (ReplaceFileContents(fileName + ".bak", original, &error) != WriteStatus::Ok)
+          return Fail("Unable to write to " + fileName + ".bak");
+    }
+  }
+  return TreeSaveToFile(fileName, tree);
 }
 
 }  // namespace korvel

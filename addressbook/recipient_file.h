@@ -62,4 +62,11 @@ TreeFileResult TreeLoadFromFile(const std::string& fileName, AddressTree& tree);
 // file exactly as it was.
 TreeFileResult TreeSaveToFile(const std::string& fileName, const AddressTree& tree);
 
+// The save at exit. When the file was not read whole at start (its load stopped part-way,
+// or never ran), what it holds is first kept beside it as "<file>.bak", so that nothing
+// the program could not read is lost; if that copy cannot be made, the file is not
+// replaced. With nothing read and nothing to save, the file is left alone.
+TreeFileResult SaveAddressBook(const std::string& fileName, const AddressTree& tree,
+                               bool fileWasReadWhole);
+
 }  // namespace korvel

@@ -14,11 +14,19 @@ bool FileExists(const std::string& path);
 // Reads the whole file into `out`. On Failed, `error` (if given) says why.
 ReadStatus ReadWholeFile(const std::string& path, std::string& out, std::string* error = nullptr);
 
+enum class WriteStatus {
+  Ok,
+  // The file could not be created or replaced at all: a missing or read-only folder, a
+  // read-only file, no access.
+  NotCreated,
+  // Writing failed part-way, for instance on a full disk.
+  Failed,
+};
+
 // Writes `data` to a new file beside `path` and then puts it in place of `path` in one
 // step, so `path` holds either its old content or the whole new content, never a part.
-// Fails, leaving `path` untouched, when the folder is missing or not writable, when the
-// existing file is read-only, or when the disk is full.
-bool ReplaceFileContents(const std::string& path, const std::string& data,
-                         std::string* error = nullptr);
+// On any failure `path` is left untouched and `error` (if given) says why.
+WriteStatus ReplaceFileContents(const std::string& path, const std::string& data,
+                                std::string* error = nullptr);
 
 }  // namespace korvel

@@ -46,19 +46,20 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& out, std::string*
   return ReadStatus::Ok;
 }
 
-bool ReplaceFileContents(const std::string& path, const std::string& data, std::string* error) {
+WriteStatus ReplaceFileContents(const std::string& path, const std::string& data,
+                                std::string* error) {
   // A file without write permission counts as read-only even for a user (root) whom
   // the system would let write it, as the read-only attribute does on Windows.
   struct stat st;
   if (::stat(path.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR)) {
     SetError(error, "File access denied", EACCES);
-    return false;
+    return WriteStatus::NotCreated;
   }
   std::string temp = path + ".tmp";
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
     SetError(error, "File access denied", errno);
-    return false;
+    return WriteStatus::NotCreated;
   }
   size_t done = 0;
   while (done < data.size()) {
@@ -68,21 +69,21 @@ bool ReplaceFileContents(const std::string& path, const std::string& data, std::
       SetError(error, errno == ENOSPC ? "Disk full" : "I/O error", errno);
       ::close(fd);
       ::unlink(temp.c_str());
-      return false;
+      return WriteStatus::Failed;
     }
     done += static_cast<size_t>(n);
   }
   if (::fsync(fd) != 0 || ::close(fd) != 0) {
     SetError(error, "I/O error", errno);
     ::unlink(temp.c_str());
-    return false;
+    return WriteStatus::Failed;
   }
   if (::rename(temp.c_str(), path.c_str()) != 0) {
     SetError(error, "File access denied", errno);
     ::unlink(temp.c_str());
-    return false;
+    return WriteStatus::NotCreated;
   }
-  return true;
+  return WriteStatus::Ok;
 }
 
 }  // namespace korvel

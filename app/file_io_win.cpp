@@ -58,19 +58,20 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& out, std::string*
   return ReadStatus::Ok;
 }
 
-bool ReplaceFileContents(const std::string& path, const std::string& data, std::string* error) {
+WriteStatus ReplaceFileContents(const std::string& path, const std::string& data,
+                                std::string* error) {
   std::wstring target = Widen(path);
   DWORD attr = GetFileAttributesW(target.c_str());
   if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY)) {
     SetError(error, ERROR_ACCESS_DENIED);
-    return false;
+    return WriteStatus::NotCreated;
   }
   std::wstring temp = target + L".tmp";
   HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     SetError(error, GetLastError());
-    return false;
+    return WriteStatus::NotCreated;
   }
   size_t done = 0;
   bool ok = true;
@@ -86,16 +87,18 @@ bool ReplaceFileContents(const std::string& path, const std::string& data, std::
     ok = false;
     err = GetLastError();
   }
-  if (ok && !MoveFileExW(temp.c_str(), target.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    ok = false;
-    err = GetLastError();
-  }
   if (!ok) {
     SetError(error, err ? err : ERROR_WRITE_FAULT);
     DeleteFileW(temp.c_str());
+    return WriteStatus::Failed;
   }
-  return ok;
+  if (!MoveFileExW(temp.c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    SetError(error, GetLastError());
+    DeleteFileW(temp.c_str());
+    return WriteStatus::NotCreated;
+  }
+  return WriteStatus::Ok;
 }
 
 }  // namespace korvel

@@ -195,7 +195,7 @@ bool IniFile::WriteString(std::string_view section, std::string_view key,
   if (ReadWholeFile(fileName_, text) == ReadStatus::Failed) return false;
   std::string updated = ini::Put(text, section, key, value);
   if (updated == text) return true;  // nothing to change, nothing to write
-  return ReplaceFileContents(fileName_, updated);
+  return ReplaceFileContents(fileName_, updated) == WriteStatus::Ok;
 }
 
 bool IniFile::WriteInteger(std::string_view section, std::string_view key, int value) {

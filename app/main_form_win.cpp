@@ -59,6 +59,7 @@ bool TKorvelForm::Create() {
     return false;
   CreateControls();
   LayoutControls();
+  CreateTrayIcon();
   Guarded([&] { FormCreate(); });
   UpdateCommands();
   return true;
@@ -159,6 +160,25 @@ void TKorvelForm::ReceiveHandOver(const COPYDATASTRUCT* data) {
 
 void TKorvelForm::actExitExecute() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
+void TKorvelForm::CreateTrayIcon() {
+  // A restore from the tray shows the window in its stored state; a stored "minimised"
+  // would send it straight back to the tray, so that one restores it normal.
+  CoolTrayIcon1 = std::make_unique<TCoolTrayIcon>(hwnd_, [this](bool neverMinimized) {
+    if (neverMinimized && ReadWindowState(Ini()) == 1)
+      ShowWindow(hwnd_, SW_SHOWNORMAL);
+    else
+      ShowForm();
+  });
+  CoolTrayIcon1->SetHint("Korvel");
+  CoolTrayIcon1->SetIconVisible(true);
+  CoolTrayIcon1->SetIconList(images.ImageListIcon);
+  CoolTrayIcon1->SetPopupMenu(PopupActionBarExTray);
+  CoolTrayIcon1->SetOnClick([this] { CoolTrayIcon1Click(); });
+  CoolTrayIcon1->Loaded();
+}
+
+void TKorvelForm::CoolTrayIcon1Click() { CoolTrayIcon1->RestoreMainWindow(); }
+
 void TKorvelForm::FormDestroy() {
   std::vector<std::string> names;
   int count = static_cast<int>(SendMessageW(edSender, CB_GETCOUNT, 0, 0));
@@ -174,10 +194,6 @@ void TKorvelForm::FormDestroy() {
   SaveAddressBook();
 }
 
-// The address book joins the window's life here: loaded at creation, saved at exit.
-void TKorvelForm::LoadAddressBook() {}
-void TKorvelForm::SaveAddressBook() {}
-
 // Commands whose behaviour has not been built yet do nothing.
 void TKorvelForm::actSendExecute() {}
 void TKorvelForm::actNewExecute() {}
@@ -187,9 +203,6 @@ void TKorvelForm::actMailExecute() {}
 void TKorvelForm::actHelpExecute() {}
 void TKorvelForm::actFAQExecute() {}
 void TKorvelForm::actOptionsExecute() {}
-void TKorvelForm::actAddUserExecute() {}
-void TKorvelForm::actAddGroupExecute() {}
-void TKorvelForm::actRemoveGroupExecute() {}
 void TKorvelForm::actImportOxternExecute() {}
 void TKorvelForm::actImportNetExecute() {}
 void TKorvelForm::actImportGroupNetExecute() {}
@@ -197,13 +210,10 @@ void TKorvelForm::actImportUserNetExecute() {}
 void TKorvelForm::actSendTimerExecute() {}
 void TKorvelForm::actStopMessengerExecute() {}
 void TKorvelForm::actStartMessengerExecute() {}
-void TKorvelForm::actSortAddressesExecute() {}
 void TKorvelForm::actWhatNewExecute() {}
 void TKorvelForm::actClearLogExecute() {}
 
 bool TKorvelForm::actSendUpdate() { return gApp.SendInProgress == 0; }
-bool TKorvelForm::actAddUserUpdate() { return true; }
-bool TKorvelForm::actRemoveGroupUpdate() { return true; }
 bool TKorvelForm::actImportOxternUpdate() { return !gApp.ScannerFolder.empty(); }
 
 LRESULT TKorvelForm::ControlColor(HDC dc, HWND control, UINT msg, WPARAM wp, LPARAM lp) {
@@ -229,6 +239,21 @@ LRESULT TKorvelForm::OnNotify(NMHDR* hdr) {
     }
     return CDRF_DODEFAULT;
   }
+  if (hdr->hwndFrom == TreeAddresses && hdr->code == NM_CLICK) {
+    // The click notification comes before the tree moves its selection: select the node
+    // under the pointer first, so the click always speaks of the node clicked.
+    TVHITTESTINFO hit{};
+    GetCursorPos(&hit.pt);
+    ScreenToClient(TreeAddresses, &hit.pt);
+    HTREEITEM item = TreeView_HitTest(TreeAddresses, &hit);
+    if (item && (hit.flags & TVHT_ONITEM)) TreeView_SelectItem(TreeAddresses, item);
+    TreeAddressesClick();
+    return 0;
+  }
+  if (hdr->hwndFrom == TreeAddresses && hdr->code == TVN_BEGINLABELEDITW)
+    return !TreeAddressesEditing(reinterpret_cast<NMTVDISPINFOW*>(hdr)->item.hItem);
+  if (hdr->hwndFrom == TreeAddresses && hdr->code == TVN_ENDLABELEDITW)
+    return reinterpret_cast<NMTVDISPINFOW*>(hdr)->item.pszText != nullptr;
   if (hdr->hwndFrom == TreeAddresses && hdr->code == NM_RCLICK) {
     // A right click selects the node under the pointer before the pop-up opens.
     POINT screen;
@@ -301,6 +326,7 @@ LRESULT TKorvelForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       DestroyWindow(hwnd_);
       return 0;
     case WM_DESTROY:
+      CoolTrayIcon1.reset();
       // Each step runs even when the one before it failed: nothing is lost for it.
       Guarded([&] { FormDestroy(); });
       Guarded([&] { WriteSettingsBack(); });

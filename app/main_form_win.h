@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "app/cool_tray_icon_win.h"
 #include "app/formini_win.h"
 #include "app/splitter_win.h"
 
@@ -62,11 +63,18 @@ class TKorvelForm : public TFormINI {
   HMENU PopupActionBarExTray = nullptr;
   ImageLists images;
 
+  std::unique_ptr<TCoolTrayIcon> CoolTrayIcon1;
+
   // Lifecycle.
   void FormCreate();
   void FormDestroy();
   void ReceiveHandOver(const COPYDATASTRUCT* data);
   static std::string GetUserFromWindows();
+  void CoolTrayIcon1Click();
+
+  // The address tree.
+  void TreeAddressesClick();
+  bool TreeAddressesEditing(HTREEITEM item);  // may the node's text be edited?
 
   // Commands.
   void actSendExecute();
@@ -125,8 +133,13 @@ class TKorvelForm : public TFormINI {
   void ShowTreePopup(POINT screen);
   LRESULT OnNotify(NMHDR* hdr);
   LRESULT ControlColor(HDC dc, HWND control, UINT msg, WPARAM wp, LPARAM lp);
+  void CreateTrayIcon();
   void LoadAddressBook();
   void SaveAddressBook();
+
+  // How much of the address book file the tree holds, which decides how it is saved.
+  enum class AddressBookState { NotRead, ReadPartly, ReadWhole };
+  AddressBookState addressBook_ = AddressBookState::NotRead;
 
   HFONT font_ = nullptr;
   HWND labelRecipient_ = nullptr;

@@ -69,7 +69,7 @@ int main() {
       auto t0 = Clock::now();
       std::string text = SerializeTree(book);
       auto t1 = Clock::now();
-      if (!ReplaceFileContents(file, text)) return std::fprintf(stderr, "write failed\n"), 1;
+      if (ReplaceFileContents(file, text) != WriteStatus::Ok) return std::fprintf(stderr, "write failed\n"), 1;
       auto t2 = Clock::now();
       std::string read;
       if (ReadWholeFile(file, read) != ReadStatus::Ok)

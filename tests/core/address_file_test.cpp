@@ -178,3 +178,47 @@ TEST(RecipientFileOnDisk, SaveThatCannotCreateTheFileChangesNothing) {
   EXPECT_EQ(TreeSaveToFile(dir.Path("book.dat"), tree).status, TreeFileStatus::NotSaved);
   EXPECT_EQ(dir.Read("book.dat"), "0 0 old\r\n");
 }
+
+TEST(AddressBookAtExit, AFileNotReadWholeIsKeptBesideBeforeItIsReplaced) {
+  TempDir dir;
+  const std::string book = dir.Path("book.dat");
+  const std::string original = "0 0 A\r\n1 2 PC1\r\nx 1 bad\r\n0 0 B\r\n";
+  dir.Write("book.dat", original);
+  MemoryTree tree;
+  ASSERT_EQ(TreeLoadFromFile(book, tree).status, TreeFileStatus::Failed);
+  tree.AddLast(nullptr, "New", kGroupNode);
+
+  ASSERT_TRUE(SaveAddressBook(book, tree, false).ok());
+  EXPECT_EQ(dir.Read("book.dat.bak"), original);
+  EXPECT_EQ(dir.Read("book.dat"), "0 0 A\r\n1 2 PC1\r\n0 0 New\r\n");
+
+  // Read whole: saved as it is, the copy of the earlier file stays as it was.
+  ASSERT_TRUE(SaveAddressBook(book, tree, true).ok());
+  EXPECT_EQ(dir.Read("book.dat.bak"), original);
+}
+
+TEST(AddressBookAtExit, NothingReadAndNothingToSaveLeavesTheFileAlone) {
+  TempDir dir;
+  dir.Write("book.dat", "0 0 A\r\n");
+  MemoryTree empty;
+  ASSERT_TRUE(SaveAddressBook(dir.Path("book.dat"), empty, false).ok());
+  EXPECT_EQ(dir.Read("book.dat"), "0 0 A\r\n");
+  EXPECT_FALSE(dir.Exists("book.dat.bak"));
+
+  // Read whole, an emptied book is an empty file: the user deleted everything.
+  ASSERT_TRUE(SaveAddressBook(dir.Path("book.dat"), empty, true).ok());
+  EXPECT_EQ(dir.Read("book.dat"), "");
+}
+
+TEST(AddressBookAtExit, WithoutRoomForTheCopyTheFileIsNotReplaced) {
+  TempDir dir;
+  dir.Write("book.dat", "0 0 A\r\n");
+  dir.Write("book.dat.bak", "old copy");
+  dir.MakeReadOnly("book.dat.bak");
+  MemoryTree tree;
+  tree.AddLast(nullptr, "B", kGroupNode);
+  TreeFileResult r = SaveAddressBook(dir.Path("book.dat"), tree, false);
+  EXPECT_EQ(r.status, TreeFileStatus::Failed);
+  EXPECT_EQ(r.error, "Unable to write to " + dir.Path("book.dat.bak"));
+  EXPECT_EQ(dir.Read("book.dat"), "0 0 A\r\n");
+}

@@ -90,10 +90,11 @@ TEST_F(MainWindow, MainMenuFollowsTheCommandTable) {
 TEST_F(MainWindow, PopupsFollowTheCommandTable) {
   gApp.ScannerFolder = "C:\\Scanner";
   form->UpdateCommands();
+  // With no node selected there is nothing to add to or delete.
   EXPECT_EQ(Dump(form->PopupMenu1),
-            L"Добавить адрес [11]\n"
+            L"Добавить адрес [11] off\n"
             L"Создать группу адресов [9]\n"
-            L"Удалить [10]\n"
+            L"Удалить [10] off\n"
             L"-\n"
             L"Импортировать адреса\n"
             L"  из Oxtern [18]\n"
