@@ -240,10 +240,11 @@ LRESULT TKorvelForm::OnNotify(NMHDR* hdr) {
     return CDRF_DODEFAULT;
   }
   if (hdr->hwndFrom == TreeAddresses && hdr->code == NM_CLICK) {
-    // The click notification comes before the tree moves its selection: select the node
-    // under the pointer first, so the click always speaks of the node clicked.
+    // The click notification may come before the tree moves its selection: select the
+    // node under the click first, so the click always speaks of the node clicked.
     TVHITTESTINFO hit{};
-    GetCursorPos(&hit.pt);
+    DWORD at = GetMessagePos();
+    hit.pt = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
     ScreenToClient(TreeAddresses, &hit.pt);
     HTREEITEM item = TreeView_HitTest(TreeAddresses, &hit);
     if (item && (hit.flags & TVHT_ONITEM)) TreeView_SelectItem(TreeAddresses, item);
@@ -256,8 +257,8 @@ LRESULT TKorvelForm::OnNotify(NMHDR* hdr) {
     return reinterpret_cast<NMTVDISPINFOW*>(hdr)->item.pszText != nullptr;
   if (hdr->hwndFrom == TreeAddresses && hdr->code == NM_RCLICK) {
     // A right click selects the node under the pointer before the pop-up opens.
-    POINT screen;
-    GetCursorPos(&screen);
+    DWORD at = GetMessagePos();
+    POINT screen{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
     TVHITTESTINFO hit{};
     hit.pt = screen;
     ScreenToClient(TreeAddresses, &hit.pt);

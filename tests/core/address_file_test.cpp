@@ -222,3 +222,20 @@ TEST(AddressBookAtExit, WithoutRoomForTheCopyTheFileIsNotReplaced) {
   EXPECT_EQ(r.error, "Unable to write to " + dir.Path("book.dat.bak"));
   EXPECT_EQ(dir.Read("book.dat"), "0 0 A\r\n");
 }
+
+#ifndef _WIN32
+#include <unistd.h>
+
+TEST(AddressBookSave, ADiskThatFillsPartWayLeavesThePreviousFileIntact) {
+  // The new book is written beside the old one first; here that file is the full device.
+  TempDir dir;
+  dir.Write("book.dat", "0 0 Old\r\n");
+  ASSERT_EQ(symlink("/dev/full", dir.Path("book.dat.tmp").c_str()), 0);
+  MemoryTree tree;
+  for (int i = 0; i < 1000; ++i) tree.AddLast(nullptr, "group " + std::to_string(i), kGroupNode);
+  TreeFileResult r = TreeSaveToFile(dir.Path("book.dat"), tree);
+  EXPECT_EQ(r.status, TreeFileStatus::Failed);
+  EXPECT_EQ(r.error.rfind("Disk full", 0), 0u) << r.error;
+  EXPECT_EQ(dir.Read("book.dat"), "0 0 Old\r\n");
+}
+#endif

@@ -1,0 +1,211 @@
+// The address book in the real main window: loaded at start, saved at exit, clicked into
+// recipients, edited and sorted.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include "addressbook/tree_view_win.h"
+#include "app/text_win.h"
+#include "res/resource.h"
+#include "tests/win/win_test_util.h"
+
+using namespace korvel;
+using namespace korvel::test;
+
+namespace {
+
+class AddressTreeWindow : public ::testing::Test, public FormFixture {
+ protected:
+  // Writes the book (UTF-8 here, Windows-1251 on disk) and starts the window on it.
+  void Start(const char* book) {
+    dir.Write("Korvel.dat", Cp(book));
+    Create();
+    tree = std::make_unique<TreeViewTree>(form->TreeAddresses);
+  }
+  Node Find(const char* text) {
+    Node found = nullptr;
+    ForEachNode(*tree, [&](Node n, int) {
+      if (!found && tree->Text(n) == Cp(text)) found = n;
+    });
+    return found;
+  }
+  void Select(Node n) { TreeView_SelectItem(form->TreeAddresses, TreeViewTree::Item(n)); }
+  // A click of the mouse on the node's text.
+  void Click(Node n) {
+    RECT r;
+    TreeView_GetItemRect(form->TreeAddresses, TreeViewTree::Item(n), &r, TRUE);
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(form->TreeAddresses, &p);
+    INPUT in[3] = {};
+    for (INPUT& i : in) {
+      i.type = INPUT_MOUSE;
+      i.mi.dx = p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+      i.mi.dy = p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    // Apart by more than the double-click time, so that each click is one of its own.
+    PumpUntil([] { return false; }, std::chrono::milliseconds(GetDoubleClickTime() + 50));
+    SendInput(3, in, sizeof(INPUT));
+  }
+  // What the recipient field shows once the click has been handled.
+  std::string RecipientsAfterClick(const char* expected) {
+    PumpUntil([&] { return Recipients() == Cp(expected); }, std::chrono::seconds(3));
+    return Recipients();
+  }
+  std::string Recipients() { return GetWindowText1251(form->edRecipient); }
+  bool Enabled(int id) {
+    form->UpdateCommands();
+    return form->CommandEnabled(id);
+  }
+  std::vector<std::string> ChildrenOf(Node n) {
+    std::vector<std::string> texts;
+    for (Node c = tree->FirstChild(n); c; c = tree->NextSibling(c)) texts.push_back(tree->Text(c));
+    return texts;
+  }
+  std::unique_ptr<TreeViewTree> tree;
+};
+
+}  // namespace
+
+TEST_F(AddressTreeWindow, LoadedBookTurnsClicksIntoRecipients) {
+  Start(
+      "0 0 Бухгалтерия\r\n1 1 ivanov (Иванов Иван)\r\n1 2 PC7\r\n1 3 HOME\r\n"
+      "0 0 Пустая\r\n0 0 Сеть\r\n1 3 Вся сеть\r\n1 1 Вся сеть\r\n");
+  ShowWindow(form->Handle(), SW_SHOW);
+  ForEachNode(*tree, [&](Node n, int) {
+    TreeView_Expand(form->TreeAddresses, TreeViewTree::Item(n), TVE_EXPAND);
+  });
+  Pump();
+  Node group = Find("Бухгалтерия");
+  ASSERT_NE(group, nullptr);
+  EXPECT_EQ(tree->Kind(Find("PC7")), kComputerNode);
+
+  // A real click of the mouse selects the node and fills the field.
+  Click(group);
+  EXPECT_EQ(RecipientsAfterClick("ivanov, PC7, HOME*"), "ivanov, PC7, HOME*");
+  EXPECT_EQ(TreeViewTree::Item(tree->Selected()), TreeViewTree::Item(group));
+
+  auto clickOn = [&](const char* text) {
+    Select(Find(text));
+    form->TreeAddressesClick();
+    return Recipients();
+  };
+  EXPECT_EQ(clickOn("HOME"), "HOME*");
+  EXPECT_EQ(clickOn("Пустая"), "");
+  EXPECT_EQ(clickOn("Сеть"), Cp("*, Вся сеть"));
+  EXPECT_EQ(clickOn("ivanov (Иванов Иван)"), "ivanov");
+  TreeView_SelectItem(form->TreeAddresses, nullptr);
+  form->TreeAddressesClick();
+  EXPECT_EQ(Recipients(), "");
+
+  // Moving the selection by keyboard leaves the field alone; typing in it stays.
+  SetWindowTextW(form->edRecipient, L"typed");
+  Select(group);
+  EXPECT_EQ(Recipients(), "typed");
+}
+
+TEST_F(AddressTreeWindow, AddingDeletingAndTheProtectedWholeNetworkNode) {
+  Start("0 0 A\r\n1 1 a1\r\n0 3 Вся сеть\r\n0 2 LONE\r\n");
+  EXPECT_FALSE(Enabled(ID_ACT_ADD_USER));
+  EXPECT_FALSE(Enabled(ID_ACT_REMOVE_GROUP));
+
+  // An address selected: the new address goes to the end of its group, empty, in editing.
+  Select(Find("a1"));
+  EXPECT_TRUE(Enabled(ID_ACT_ADD_USER));
+  form->ExecuteCommand(ID_ACT_ADD_USER);
+  Node a = Find("A");
+  EXPECT_EQ(ChildrenOf(a), (std::vector<std::string>{"a1", ""}));
+  Node added = tree->Selected();
+  EXPECT_EQ(tree->Kind(added), kAddressNode);
+  EXPECT_EQ(TreeViewTree::Item(tree->Parent(added)), TreeViewTree::Item(a));
+  HWND edit = TreeView_GetEditControl(form->TreeAddresses);
+  ASSERT_NE(edit, nullptr);
+  SetWindowTextW(edit, L"petrov");
+  TreeView_EndEditLabelNow(form->TreeAddresses, FALSE);
+  EXPECT_EQ(tree->Text(added), "petrov");
+
+  // A new group goes to the end of the top level.
+  form->ExecuteCommand(ID_ACT_ADD_GROUP);
+  Node group = tree->Selected();
+  EXPECT_EQ(tree->Kind(group), kGroupNode);
+  EXPECT_EQ(tree->NextSibling(group), nullptr);
+  EXPECT_EQ(tree->Parent(group), nullptr);
+  TreeView_EndEditLabelNow(form->TreeAddresses, TRUE);  // cancelled: stays, empty
+  EXPECT_EQ(tree->Text(group), "");
+
+  // The whole-network node: no add, no delete, no rename.
+  Node whole = Find("Вся сеть");
+  Select(whole);
+  EXPECT_FALSE(Enabled(ID_ACT_ADD_USER));
+  EXPECT_FALSE(Enabled(ID_ACT_REMOVE_GROUP));
+  EXPECT_EQ(TreeView_EditLabel(form->TreeAddresses, TreeViewTree::Item(whole)), nullptr);
+  form->ExecuteCommand(ID_ACT_REMOVE_GROUP);
+  EXPECT_NE(Find("Вся сеть"), nullptr);
+
+  // A top-level node that is no group has no group to add an address to.
+  Select(Find("LONE"));
+  EXPECT_FALSE(Enabled(ID_ACT_ADD_USER));
+  EXPECT_TRUE(Enabled(ID_ACT_REMOVE_GROUP));
+
+  // Any other node may be renamed to anything, "Вся сеть" included: then it is protected.
+  Select(a);
+  HWND aEdit = TreeView_EditLabel(form->TreeAddresses, TreeViewTree::Item(a));
+  ASSERT_NE(aEdit, nullptr);
+  SetWindowTextW(aEdit, L"Вся сеть");
+  TreeView_EndEditLabelNow(form->TreeAddresses, FALSE);
+  EXPECT_FALSE(Enabled(ID_ACT_REMOVE_GROUP));
+
+  // Deleting a group takes its addresses with it.
+  Select(Find("LONE"));
+  form->ExecuteCommand(ID_ACT_REMOVE_GROUP);
+  EXPECT_EQ(Find("LONE"), nullptr);
+  EXPECT_EQ(TreeView_GetCount(form->TreeAddresses), 5u);
+}
+
+TEST_F(AddressTreeWindow, SortingOrdersAddressesThenNamesInEveryGroupButNotTheTopLevel) {
+  Start(
+      "0 0 Z\r\n1 2 PC7\r\n1 1 10.0.0.2\r\n1 1 192.168.0.10\r\n1 1 192.168.0.9\r\n"
+      "1 1 admin\r\n1 1 192.168.0.7 (бухгалтерия)\r\n1 0 Inner\r\n2 1 b\r\n2 1 a\r\n"
+      "0 0 A\r\n1 3 HOME\r\n1 1 255.255.255.255\r\n1 1 0x7f.1\r\n");
+  form->ExecuteCommand(ID_ACT_SORT_ADDRESSES);
+  EXPECT_EQ(tree->Text(tree->FirstTopLevel()), "Z");
+  EXPECT_EQ(ChildrenOf(Find("Z")),
+            (std::vector<std::string>{"10.0.0.2", Cp("192.168.0.7 (бухгалтерия)"), "192.168.0.9",
+                                      "192.168.0.10", "admin", "Inner", "PC7"}));
+  EXPECT_EQ(ChildrenOf(Find("Inner")), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(ChildrenOf(Find("A")), (std::vector<std::string>{"0x7f.1", "255.255.255.255", "HOME"}));
+}
+
+TEST_F(AddressTreeWindow, TheBookIsSavedAtExitAndABadFileIsKeptBeside) {
+  Start("0 0 A\r\n1 2 PC1\r\n1 1 ivanov\r\n0 0 B\r\n");
+  Select(Find("B"));
+  form->ExecuteCommand(ID_ACT_REMOVE_GROUP);
+  Close();
+  EXPECT_EQ(dir.Read("Korvel.dat"), "0 0 A\r\n1 2 PC1\r\n1 1 ivanov\r\n");
+  EXPECT_FALSE(dir.Exists("Korvel.dat.bak"));
+  form.reset();
+
+  const std::string bad = "0 0 A\r\n1 2 PC1\r\nbad 1 x\r\n0 0 B\r\n";
+  dir.Write("Korvel.dat", bad);
+  Create();
+  EXPECT_EQ(messages, std::vector<std::string>{"Invalid numeric input"});
+  EXPECT_EQ(TreeView_GetCount(form->TreeAddresses), 2u);
+  Close();
+  EXPECT_EQ(dir.Read("Korvel.dat.bak"), bad);
+  EXPECT_EQ(dir.Read("Korvel.dat"), "0 0 A\r\n1 2 PC1\r\n");
+}
+
+TEST_F(AddressTreeWindow, ARefusedSaveLeavesTheFileAsItWas) {
+  Start("0 0 A\r\n");
+  std::wstring path = Widen(dir.Path("Korvel.dat"));
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+  form->ExecuteCommand(ID_ACT_ADD_GROUP);
+  TreeView_EndEditLabelNow(form->TreeAddresses, TRUE);
+  Close();
+  EXPECT_EQ(dir.Read("Korvel.dat"), "0 0 A\r\n");
+  EXPECT_TRUE(messages.empty());
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
