@@ -177,6 +177,29 @@ void TKorvelForm::CreateTrayIcon() {
   CoolTrayIcon1->Loaded();
 }
 
+// The message text box: Tab moves on to the next control instead of typing a tab, and
+// Ctrl+Enter sends; the key still reaches the box afterwards.
+LRESULT CALLBACK TKorvelForm::MessageBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
+                                             UINT_PTR, DWORD_PTR self) {
+  if (msg == WM_GETDLGCODE) {
+    LRESULT code = DefSubclassProc(hwnd, msg, wp, lp);
+    auto* key = reinterpret_cast<const MSG*>(lp);
+    if (key && key->message == WM_KEYDOWN && key->wParam == VK_TAB)
+      code &= ~(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
+    return code;
+  }
+  if (msg == WM_KEYDOWN) Guarded([&] { reinterpret_cast<TKorvelForm*>(self)->mMessageKeyDown(wp); });
+  if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &TKorvelForm::MessageBoxProc, 0);
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+void TKorvelForm::mMessageKeyDown(WPARAM key) {
+  bool ctrlOnly = (GetKeyState(VK_CONTROL) & 0x8000) && !(GetKeyState(VK_SHIFT) & 0x8000) &&
+                  !(GetKeyState(VK_MENU) & 0x8000) && !(GetKeyState(VK_LBUTTON) & 0x8000) &&
+                  !(GetKeyState(VK_RBUTTON) & 0x8000) && !(GetKeyState(VK_MBUTTON) & 0x8000);
+  if (key == VK_RETURN && ctrlOnly) ExecuteCommand(ID_ACT_SEND);
+}
+
 void TKorvelForm::CoolTrayIcon1Click() { CoolTrayIcon1->RestoreMainWindow(); }
 
 void TKorvelForm::FormDestroy() {

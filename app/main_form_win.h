@@ -71,6 +71,7 @@ class TKorvelForm : public TFormINI {
   void ReceiveHandOver(const COPYDATASTRUCT* data);
   static std::string GetUserFromWindows();
   void CoolTrayIcon1Click();
+  void mMessageKeyDown(WPARAM key);
 
   // The address tree.
   void TreeAddressesClick();
@@ -132,6 +133,8 @@ class TKorvelForm : public TFormINI {
   void ConfigureOpenDialogImport();
   void ShowTreePopup(POINT screen);
   LRESULT OnNotify(NMHDR* hdr);
+  static LRESULT CALLBACK MessageBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                         DWORD_PTR self);
   LRESULT ControlColor(HDC dc, HWND control, UINT msg, WPARAM wp, LPARAM lp);
   void CreateTrayIcon();
   void LoadAddressBook();

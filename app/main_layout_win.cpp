@@ -126,6 +126,7 @@ void TKorvelForm::CreateControls() {
   mMessage = MakeChild(hwnd_, L"EDIT", L"", WS_TABSTOP | ES_MULTILINE | ES_WANTRETURN,
                        WS_EX_CLIENTEDGE, IDC_M_MESSAGE);
   SendMessageW(mMessage, EM_SETLIMITTEXT, 0, 0);
+  SetWindowSubclass(mMessage, &TKorvelForm::MessageBoxProc, 0, reinterpret_cast<DWORD_PTR>(this));
   TreeAddresses = MakeChild(hwnd_, WC_TREEVIEWW, L"",
                             WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
                                 TVS_SHOWSELALWAYS | TVS_EDITLABELS | TVS_TRACKSELECT,

@@ -268,3 +268,19 @@ TEST_F(MainWindow, SplittersMoveTheirBoundaryAndResizingKeepsRegionsAligned) {
     EXPECT_LT(memo.bottom, log.top);
   }
 }
+
+TEST_F(MainWindow, TabLeavesTheMessageBoxForTheTree) {
+  ShowWindow(form->Handle(), SW_SHOW);
+  SetFocus(form->mMessage);
+  ASSERT_EQ(GetFocus(), form->mMessage);
+  // Through the program's own message loop, where the dialog keys are handled.
+  PostMessageW(form->mMessage, WM_KEYDOWN, VK_TAB, 0);
+  PostMessageW(form->mMessage, WM_KEYUP, VK_TAB, 0);
+  SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    PostQuitMessage(0);
+  });
+  form->Run();
+  EXPECT_EQ(GetFocus(), form->TreeAddresses);
+  EXPECT_EQ(GetWindowTextLengthW(form->mMessage), 0);
+}
