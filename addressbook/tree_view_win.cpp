@@ -16,14 +16,7 @@ Node TreeViewTree::AddLast(Node parent, std::string_view text, int kind) {
   ins.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
   ins.item.pszText = wide.data();
   ins.item.iImage = ins.item.iSelectedImage = kind;
-  HTREEITEM item = TreeView_InsertItem(tree_, &ins);
-  if (!item) return nullptr;
-  TVITEMW data{};
-  data.mask = TVIF_PARAM;
-  data.hItem = item;
-  data.lParam = reinterpret_cast<LPARAM>(item);
-  TreeView_SetItem(tree_, &data);
-  return item;
+  return TreeView_InsertItem(tree_, &ins);
 }
 
 Node TreeViewTree::FirstTopLevel() const { return TreeView_GetRoot(tree_); }
@@ -79,6 +72,16 @@ int CALLBACK CompareItems(LPARAM a, LPARAM b, LPARAM context) {
 }  // namespace
 
 void TreeViewTree::SortChildren(Node node, const OrderingServices& order) {
+  // The comparison is handed item data, not items: each child carries its own handle
+  // there for the sort. (Set here rather than when adding: every call on an item costs
+  // a search of all items under Wine, and a load should pay that once, not twice.)
+  for (HTREEITEM c = TreeView_GetChild(tree_, Item(node)); c; c = TreeView_GetNextSibling(tree_, c)) {
+    TVITEMW data{};
+    data.mask = TVIF_PARAM;
+    data.hItem = c;
+    data.lParam = reinterpret_cast<LPARAM>(c);
+    TreeView_SetItem(tree_, &data);
+  }
   SortContext context{this, &order};
   TVSORTCB sort{};
   sort.hParent = Item(node);

@@ -10,8 +10,7 @@
 
 namespace korvel {
 
-// A Node is the item's HTREEITEM. Every item added here keeps its own handle as its item
-// data, which is how the sort comparison finds the items it is given.
+// A Node is the item's HTREEITEM.
 class TreeViewTree : public AddressTree {
  public:
   explicit TreeViewTree(HWND tree) : tree_(tree) {}

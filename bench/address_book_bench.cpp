@@ -9,6 +9,7 @@
 #include <string>
 
 #include "addressbook/memory_tree.h"
+#include "bench/sample_book.h"
 #include "addressbook/recipient_file.h"
 #include "app/file_io.h"
 #include "app/text.h"
@@ -17,35 +18,6 @@ using namespace korvel;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-// Groups of 50 addresses of every kind, with Russian names and comments.
-void FillBook(MemoryTree& tree, int nodes) {
-  const std::string dept = Cp1251FromUtf8("Отдел кадров, этаж ");
-  const std::string person = Cp1251FromUtf8(" (Иванов Иван Петрович, бухгалтерия)");
-  const std::string room = Cp1251FromUtf8(" (кабинет 214)");
-  Node group = nullptr;
-  for (int i = 0; i < nodes; ++i) {
-    std::string n = IntToStr(i);
-    if (i % 51 == 0) {
-      group = tree.AddLast(nullptr, dept + n, kGroupNode);
-      continue;
-    }
-    switch (i % 4) {
-      case 0:
-        tree.AddLast(group, "ivanov" + n + person, kAddressNode);
-        break;
-      case 1:
-        tree.AddLast(group, "PC-" + n + room, kComputerNode);
-        break;
-      case 2:
-        tree.AddLast(group, "192.168." + IntToStr(i / 256 % 256) + "." + IntToStr(i % 256) + room,
-                     kComputerNode);
-        break;
-      default:
-        tree.AddLast(group, "WORKGROUP" + IntToStr(i % 7), kWorkgroupNode);
-    }
-  }
-}
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
@@ -69,7 +41,8 @@ int main() {
       auto t0 = Clock::now();
       std::string text = SerializeTree(book);
       auto t1 = Clock::now();
-      if (ReplaceFileContents(file, text) != WriteStatus::Ok) return std::fprintf(stderr, "write failed\n"), 1;
+      if (ReplaceFileContents(file, text) != WriteStatus::Ok)
+        return std::fprintf(stderr, "write failed\n"), 1;
       auto t2 = Clock::now();
       std::string read;
       if (ReadWholeFile(file, read) != ReadStatus::Ok)
