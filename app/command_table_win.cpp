@@ -162,7 +162,16 @@ void SetImageColumn(HMENU menu) {
   SetMenuInfo(menu, &mi);
 }
 
+int ImageOf(const MenuEntry& e) {
+  const Command* c = e.command ? FindCommand(e.command) : nullptr;
+  return c && e.showImage ? c->image : -1;
+}
+
 void AddEntries(HMENU menu, const std::vector<MenuEntry>& layout, bool images) {
+  // Within one menu, either every command item has an image place or none has: Wine lays
+  // out items with and without one differently and clips the longer captions.
+  bool anyImage = false;
+  for (const MenuEntry& e : layout) anyImage = anyImage || ImageOf(e) >= 0;
   for (const MenuEntry& e : layout) {
     MENUITEMINFOW mii{};
     mii.cbSize = sizeof mii;
@@ -186,11 +195,11 @@ void AddEntries(HMENU menu, const std::vector<MenuEntry>& layout, bool images) {
       text = e.caption ? e.caption : c->caption;
       std::wstring shortcut = ShortcutText(*c);
       if (!shortcut.empty()) text += L"\t" + shortcut;
-      int image = e.showImage ? c->image : -1;
+      int image = ImageOf(e);
       mii.fMask = MIIM_ID | MIIM_STRING | MIIM_DATA;
       mii.wID = static_cast<UINT>(c->id);
       mii.dwItemData = static_cast<ULONG_PTR>(static_cast<LONG_PTR>(image));
-      if (image >= 0 && images) {
+      if (anyImage && images) {
         // Drawn by the owner window from the image list (MenuImageMeasure, MenuImageDraw),
         // so that transparency and the disabled look come out right everywhere.
         mii.fMask |= MIIM_BITMAP;

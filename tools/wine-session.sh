@@ -85,6 +85,7 @@ wineserver -p
 if [ "$want_xvfb" = 1 ]; then
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Korvel /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Korvel /d 1024x768 /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v EnableShell /t REG_DWORD /d 1 /f >/dev/null 2>&1
 else
   wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1
 fi
