@@ -21,7 +21,7 @@ void TKorvelForm::LoadAddressBook() {
   SendMessageW(TreeAddresses, WM_SETREDRAW, TRUE, 0);
   RedrawWindow(TreeAddresses, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
   addressBook_ = r.status == TreeFileStatus::Failed ? AddressBookState::ReadPartly
-                                                     : AddressBookState::ReadWhole;
+                                                    : AddressBookState::ReadWhole;
   if (r.status == TreeFileStatus::Failed) throw KorvelError(r.error);
 }
 

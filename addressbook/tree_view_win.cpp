@@ -75,7 +75,8 @@ void TreeViewTree::SortChildren(Node node, const OrderingServices& order) {
   // The comparison is handed item data, not items: each child carries its own handle
   // there for the sort. (Set here rather than when adding: every call on an item costs
   // a search of all items under Wine, and a load should pay that once, not twice.)
-  for (HTREEITEM c = TreeView_GetChild(tree_, Item(node)); c; c = TreeView_GetNextSibling(tree_, c)) {
+  for (HTREEITEM c = TreeView_GetChild(tree_, Item(node)); c;
+       c = TreeView_GetNextSibling(tree_, c)) {
     TVITEMW data{};
     data.mask = TVIF_PARAM;
     data.hItem = c;

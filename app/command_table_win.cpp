@@ -11,16 +11,16 @@ using F = TKorvelForm;
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> table = {
-      {ID_ACT_SEND, L"actSend", L"Message", L"Отправить сообщение", L"Отправить сообщение", 1, 0,
-       0, &F::actSendExecute, &F::actSendUpdate},
+      {ID_ACT_SEND, L"actSend", L"Message", L"Отправить сообщение", L"Отправить сообщение", 1, 0, 0,
+       &F::actSendExecute, &F::actSendUpdate},
       {ID_ACT_NEW, L"actNew", L"Message", L"Новое", L"Новое сообщение", 0, 0, 0, &F::actNewExecute,
        &F::actSendUpdate},
       {ID_ACT_ABOUT, L"actAbout", L"Help", L"О программе...", L"О программе...", 3, 0, 0,
        &F::actAboutExecute, nullptr},
       {ID_ACT_HOME, L"actHome", L"Help", L"Открыть Web страницу Korvel",
        L"Открыть Web страницу Korvel", 5, 0, 0, &F::actHomeExecute, nullptr},
-      {ID_ACT_MAIL, L"actMail", L"Help", L"Написать письмо автору", L"Написать письмо автору", 6,
-       0, 0, &F::actMailExecute, nullptr},
+      {ID_ACT_MAIL, L"actMail", L"Help", L"Написать письмо автору", L"Написать письмо автору", 6, 0,
+       0, &F::actMailExecute, nullptr},
       {ID_ACT_HELP, L"actHelp", L"Help", L"Руководство пользователя", L"Руководство пользователя",
        7, VK_F1, 0, &F::actHelpExecute, nullptr},
       {ID_ACT_FAQ, L"actFAQ", L"Help", L"FAQ", nullptr, 20, 0, 0, &F::actFAQExecute, nullptr},
@@ -35,22 +35,21 @@ const std::vector<Command>& Commands() {
       {ID_ACT_REMOVE_GROUP, L"actRemoveGroup", L"Address", L"Удалить", L"Удалить", 10, 0, 0,
        &F::actRemoveGroupExecute, &F::actRemoveGroupUpdate},
       {ID_ACT_IMPORT_OXTERN, L"actImportOxtern", L"Address", L"из Oxtern",
-       L"Импортировать из Oxtern", 18, 0, 0, &F::actImportOxternExecute,
-       &F::actImportOxternUpdate},
+       L"Импортировать из Oxtern", 18, 0, 0, &F::actImportOxternExecute, &F::actImportOxternUpdate},
       {ID_ACT_IMPORT_NET, L"actImportNet", L"Address", L"компьютер из сети", nullptr, 17, 0, 0,
        &F::actImportNetExecute, nullptr},
       {ID_ACT_IMPORT_GROUP_NET, L"actImportGroupNet", L"Address", L"группу компьютеров из сети",
        nullptr, 15, 0, 0, &F::actImportGroupNetExecute, nullptr},
-      {ID_ACT_IMPORT_USER_NET, L"actImportUserNet", L"Address", L"пользователей с сервера",
-       nullptr, 16, 0, 0, &F::actImportUserNetExecute, nullptr},
+      {ID_ACT_IMPORT_USER_NET, L"actImportUserNet", L"Address", L"пользователей с сервера", nullptr,
+       16, 0, 0, &F::actImportUserNetExecute, nullptr},
       {ID_ACT_SEND_TIMER, L"actSendTimer", L"Message", L"Отправить многократно",
        L"Отправить многократно", 19, 0, 0, &F::actSendTimerExecute, &F::actSendUpdate},
-      {ID_ACT_STOP_MESSENGER, L"actStopMessenger", L"Дополнительно",
-       L"Остановить службу сообщений", nullptr, -1, 0, 0, &F::actStopMessengerExecute, nullptr},
+      {ID_ACT_STOP_MESSENGER, L"actStopMessenger", L"Дополнительно", L"Остановить службу сообщений",
+       nullptr, -1, 0, 0, &F::actStopMessengerExecute, nullptr},
       {ID_ACT_START_MESSENGER, L"actStartMessenger", L"Дополнительно",
        L"Запустить службу сообщений", nullptr, -1, 0, 0, &F::actStartMessengerExecute, nullptr},
-      {ID_ACT_SORT_ADDRESSES, L"actSortAddresses", L"Дополнительно", L"Сортировать адреса",
-       nullptr, -1, 0, 0, &F::actSortAddressesExecute, nullptr},
+      {ID_ACT_SORT_ADDRESSES, L"actSortAddresses", L"Дополнительно", L"Сортировать адреса", nullptr,
+       -1, 0, 0, &F::actSortAddressesExecute, nullptr},
       {ID_ACT_WHAT_NEW, L"actWhatNew", L"Help", L"Что нового?", L"Что нового?", -1, 0, 0,
        &F::actWhatNewExecute, nullptr},
       {ID_ACT_CLEAR_LOG, L"actClearLog", L"Дополнительно", L"Очистить историю", nullptr, -1, 0, 0,
@@ -80,12 +79,14 @@ std::wstring ShortcutText(const Command& c) {
 
 const std::vector<MenuEntry>& MainMenuLayout() {
   static const std::vector<MenuEntry> layout = {
-      {0, L"&Сообщение",
+      {0,
+       L"&Сообщение",
        {
            {ID_ACT_NEW},
            {ID_ACT_SEND},
            {ID_ACT_SEND_TIMER},
-           {0, L"Импортировать",
+           {0,
+            L"Импортировать",
             {
                 {ID_ACT_IMPORT_OXTERN, L"из &Oxtern"},
                 {ID_ACT_IMPORT_NET},
@@ -97,7 +98,8 @@ const std::vector<MenuEntry>& MainMenuLayout() {
            {},
            {ID_ACT_EXIT},
        }},
-      {0, L"Дополнительно",
+      {0,
+       L"Дополнительно",
        {
            {ID_ACT_START_MESSENGER},
            {ID_ACT_STOP_MESSENGER},
@@ -105,7 +107,8 @@ const std::vector<MenuEntry>& MainMenuLayout() {
            {ID_ACT_CLEAR_LOG},
            {ID_ACT_SORT_ADDRESSES},
        }},
-      {0, L"&Помощь",
+      {0,
+       L"&Помощь",
        {
            {ID_ACT_HELP},
            {ID_ACT_FAQ, L"&FAQ", {}, false},
@@ -125,7 +128,8 @@ const std::vector<MenuEntry>& TreePopupLayout() {
       {ID_ACT_ADD_GROUP},
       {ID_ACT_REMOVE_GROUP},
       {},
-      {0, L"Импортировать адреса",
+      {0,
+       L"Импортировать адреса",
        {
            {ID_ACT_IMPORT_OXTERN},
            {ID_ACT_IMPORT_NET},
@@ -145,9 +149,9 @@ const std::vector<MenuEntry>& TrayPopupLayout() {
 }
 
 const std::vector<int>& ToolbarLayout() {
-  static const std::vector<int> layout = {ID_ACT_NEW,     ID_ACT_SEND, ID_ACT_SEND_TIMER,
-                                          0,              ID_ACT_OPTIONS, ID_ACT_HELP,
-                                          ID_ACT_HOME,    ID_ACT_MAIL, ID_ACT_ABOUT};
+  static const std::vector<int> layout = {ID_ACT_NEW,  ID_ACT_SEND,    ID_ACT_SEND_TIMER,
+                                          0,           ID_ACT_OPTIONS, ID_ACT_HELP,
+                                          ID_ACT_HOME, ID_ACT_MAIL,    ID_ACT_ABOUT};
   return layout;
 }
 
@@ -237,8 +241,8 @@ HACCEL BuildAccelerators() {
   std::vector<ACCEL> accels;
   for (const Command& c : Commands())
     if (c.shortcutKey)
-      accels.push_back({static_cast<BYTE>(FVIRTKEY | c.shortcutFlags), c.shortcutKey,
-                        static_cast<WORD>(c.id)});
+      accels.push_back(
+          {static_cast<BYTE>(FVIRTKEY | c.shortcutFlags), c.shortcutKey, static_cast<WORD>(c.id)});
   return CreateAcceleratorTableW(accels.data(), static_cast<int>(accels.size()));
 }
 

@@ -104,8 +104,8 @@ class TCoolTrayIcon {
  private:
   friend class TTrayIconHandler;
 
-  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
-                                       UINT_PTR id, DWORD_PTR self);
+  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                       DWORD_PTR self);
   void HandleNotification(LPARAM mouseMessage);
   void AppWindowHook(UINT msg, WPARAM wp, LPARAM lp);
   void OwnerWindowProc(UINT msg, WPARAM wp, LPARAM lp);

@@ -43,8 +43,10 @@ std::string GetVersionTextOf(const std::string& modulePath, bool full) {
     auto* words = static_cast<const WORD*>(value);
     translation = Widen(TranslationName(words[0], words[1]));
   }
-  std::string fileVersion = Narrow(QueryString(block, L"StringFileInfo\\" + translation + L"\\FileVersion"));
-  std::string product = Narrow(QueryString(block, L"StringFileInfo\\" + translation + L"\\ProductName"));
+  std::string fileVersion =
+      Narrow(QueryString(block, L"StringFileInfo\\" + translation + L"\\FileVersion"));
+  std::string product =
+      Narrow(QueryString(block, L"StringFileInfo\\" + translation + L"\\ProductName"));
   if (product.size() > 255) product.resize(255);
   return full ? FullVersionText(product, fileVersion) : ShortVersionText(product, fileVersion);
 }
@@ -62,8 +64,8 @@ std::string GetRegistryString(HKEY root, const std::string& keyPath, const std::
   if (rc == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
     std::vector<wchar_t> buf(size / sizeof(wchar_t) + 1, L'\0');
     DWORD got = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
-    if (RegQueryValueExW(key, name.c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(buf.data()), &got) == ERROR_SUCCESS)
+    if (RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()),
+                         &got) == ERROR_SUCCESS)
       text.assign(buf.data());  // up to the first zero character
   }
   RegCloseKey(key);

@@ -18,8 +18,8 @@ bool SendHandOver(HWND target, HWND from, const std::string& text) {
   cds.lpData = text.empty() ? nullptr : const_cast<char*>(text.data());
   DWORD_PTR result = 0;
   return SendMessageTimeoutW(target, WM_COPYDATA, reinterpret_cast<WPARAM>(from),
-                             reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                             30000, &result) != 0;
+                             reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL | SMTO_ABORTIFHUNG, 30000,
+                             &result) != 0;
 }
 
 int RunProgram(const std::string& commandLine) {

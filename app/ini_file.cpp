@@ -70,8 +70,8 @@ struct Location {
   Parsed key;
 };
 
-Location Locate(std::string_view text, const std::vector<Line>& lines,
-                std::string_view section, std::string_view key) {
+Location Locate(std::string_view text, const std::vector<Line>& lines, std::string_view section,
+                std::string_view key) {
   Location loc;
   std::string wantSection = Trim(section), wantKey = Trim(key);
   bool inSection = false;
@@ -189,8 +189,7 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool def)
   return ReadInteger(section, key, def ? 1 : 0) != 0;
 }
 
-bool IniFile::WriteString(std::string_view section, std::string_view key,
-                          std::string_view value) {
+bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   std::string text;
   if (ReadWholeFile(fileName_, text) == ReadStatus::Failed) return false;
   std::string updated = ini::Put(text, section, key, value);

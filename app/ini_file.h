@@ -1,8 +1,9 @@
 // The settings store: an INI file whose writes go straight to disk, key by key.
 //
 // Reads follow the platform's profile functions: section and key names compare
-// case-insensitively (Cyrillic letters too, as on Windows), names and values are trimmed, a value in matching single or
-// double quotes loses them, only the first section of a name counts, and a line without
+// case-insensitively (Cyrillic letters too, as on Windows), names and values are trimmed, a value
+// in matching single or double quotes loses them, only the first section of a name counts, and a
+// line without
 // "=" is not a value. A write replaces the one key's line in place, adds a missing key
 // after the last line of its section and a missing section at the end of the file; every
 // other byte of the file stays as it was. Text is Windows-1251 throughout.

@@ -25,8 +25,8 @@ void RegisterMainWindowClass() {
   wc.lpfnWndProc = &Window::StaticWndProc;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(IDI_KORVEL));
-  wc.hIconSm = static_cast<HICON>(LoadImageW(wc.hInstance, MAKEINTRESOURCEW(IDI_KORVEL), IMAGE_ICON,
-                                             16, 16, LR_DEFAULTCOLOR));
+  wc.hIconSm = static_cast<HICON>(
+      LoadImageW(wc.hInstance, MAKEINTRESOURCEW(IDI_KORVEL), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kMainWindowClass;
@@ -75,8 +75,8 @@ int TKorvelForm::Run() {
       continue;
     }
     if (msg.message == WM_QUIT) break;
-    if (hwnd_ && (TranslateAcceleratorW(hwnd_, accelerators_, &msg) ||
-                  IsDialogMessageW(hwnd_, &msg)))
+    if (hwnd_ &&
+        (TranslateAcceleratorW(hwnd_, accelerators_, &msg) || IsDialogMessageW(hwnd_, &msg)))
       continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
@@ -179,8 +179,8 @@ void TKorvelForm::CreateTrayIcon() {
 
 // The message text box: Tab moves on to the next control instead of typing a tab, and
 // Ctrl+Enter sends; the key still reaches the box afterwards.
-LRESULT CALLBACK TKorvelForm::MessageBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
-                                             UINT_PTR, DWORD_PTR self) {
+LRESULT CALLBACK TKorvelForm::MessageBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                             DWORD_PTR self) {
   if (msg == WM_GETDLGCODE) {
     LRESULT code = DefSubclassProc(hwnd, msg, wp, lp);
     auto* key = reinterpret_cast<const MSG*>(lp);
@@ -188,7 +188,8 @@ LRESULT CALLBACK TKorvelForm::MessageBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPA
       code &= ~(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
     return code;
   }
-  if (msg == WM_KEYDOWN) Guarded([&] { reinterpret_cast<TKorvelForm*>(self)->mMessageKeyDown(wp); });
+  if (msg == WM_KEYDOWN)
+    Guarded([&] { reinterpret_cast<TKorvelForm*>(self)->mMessageKeyDown(wp); });
   if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &TKorvelForm::MessageBoxProc, 0);
   return DefSubclassProc(hwnd, msg, wp, lp);
 }
@@ -335,8 +336,7 @@ LRESULT TKorvelForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DRAWITEM:
       // Menu images; the status bar's owner-drawn first panel stays empty.
       if (reinterpret_cast<DRAWITEMSTRUCT*>(lp)->CtlType == ODT_MENU)
-        MenuImageDraw(reinterpret_cast<DRAWITEMSTRUCT*>(lp), images.ImageListToolBar,
-                      toolbarGrey_);
+        MenuImageDraw(reinterpret_cast<DRAWITEMSTRUCT*>(lp), images.ImageListToolBar, toolbarGrey_);
       return TRUE;
     case WM_COPYDATA:
       ReceiveHandOver(reinterpret_cast<const COPYDATASTRUCT*>(lp));

@@ -23,8 +23,8 @@ constexpr COLORREF kBarColour = RGB(226, 225, 219);
 
 HWND MakeChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle,
                int id) {
-  return CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0,
-                         0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+  return CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0,
+                         0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                          GetModuleHandleW(nullptr), nullptr);
 }
 
@@ -81,8 +81,8 @@ void ImageLists::Load() {
   ImageListAdr = LoadStrip(IDB_NODES, 4);
   ImageListLog = LoadStrip(IDB_LOG, 2);
   ImageListIcon = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 0);
-  auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
-                                            MAKEINTRESOURCEW(IDI_KORVEL), IMAGE_ICON, 16, 16, 0));
+  auto icon = static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KORVEL), IMAGE_ICON, 16, 16, 0));
   ImageList_AddIcon(ImageListIcon, icon);
   DestroyIcon(icon);
 }
@@ -101,10 +101,10 @@ void TKorvelForm::CreateControls() {
                       DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
   barBrush_ = CreateSolidBrush(kBarColour);
 
-  ActionToolBar1 = MakeChild(hwnd_, TOOLBARCLASSNAMEW, L"",
-                             TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NODIVIDER |
-                                 CCS_NOPARENTALIGN,
-                             0, IDC_TOOLBAR);
+  ActionToolBar1 =
+      MakeChild(hwnd_, TOOLBARCLASSNAMEW, L"",
+                TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN,
+                0, IDC_TOOLBAR);
   SendMessageW(ActionToolBar1, TB_SETIMAGELIST, 0,
                reinterpret_cast<LPARAM>(images.ImageListToolBar));
   toolbarGrey_ = GreyCopy(images.ImageListToolBar);
@@ -121,8 +121,8 @@ void TKorvelForm::CreateControls() {
   labelSender_ = MakeChild(hwnd_, L"STATIC", L"Отправитель", 0, 0, IDC_LABEL_SENDER);
   edSender = MakeChild(hwnd_, L"COMBOBOX", L"",
                        WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, IDC_ED_SENDER);
-  groupMessage_ = MakeChild(hwnd_, L"BUTTON", L"Текст сообщения", BS_GROUPBOX, 0,
-                            IDC_GROUP_MESSAGE);
+  groupMessage_ =
+      MakeChild(hwnd_, L"BUTTON", L"Текст сообщения", BS_GROUPBOX, 0, IDC_GROUP_MESSAGE);
   mMessage = MakeChild(hwnd_, L"EDIT", L"", WS_TABSTOP | ES_MULTILINE | ES_WANTRETURN,
                        WS_EX_CLIENTEDGE, IDC_M_MESSAGE);
   SendMessageW(mMessage, EM_SETLIMITTEXT, 0, 0);
@@ -179,6 +179,7 @@ void TKorvelForm::CreateMenus() {
   mi.hbrBack = barBrush_;
   SetMenuInfo(ActionMainMenuBar1, &mi);
   SetMenu(hwnd_, ActionMainMenuBar1);
+  DrawMenuBar(hwnd_);
   PopupMenu1 = BuildMenu(TreePopupLayout(), true, true);
   PopupActionBarExTray = BuildMenu(TrayPopupLayout(), true, true);
   accelerators_ = BuildAccelerators();
@@ -202,7 +203,8 @@ void TKorvelForm::ConfigureOpenDialogImport() {
 void TKorvelForm::SetTreeWidth(int width) {
   RECT rc;
   GetClientRect(hwnd_, &rc);
-  treeWidth_ = std::max(kMinRegion, std::min(width, static_cast<int>(rc.right) - kSplitterSize - kMinRegion));
+  treeWidth_ = std::max(kMinRegion,
+                        std::min(width, static_cast<int>(rc.right) - kSplitterSize - kMinRegion));
   LayoutControls();
 }
 

@@ -22,9 +22,9 @@ const wchar_t* ClassName() {
 
 TSplitter::TSplitter(HWND parent, int id, Kind kind, std::function<void(int)> onDrag)
     : kind_(kind), onDrag_(std::move(onDrag)) {
-  CreateWindowExW(0, ClassName(), L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0,
-                  parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                  GetModuleHandleW(nullptr), this);
+  CreateWindowExW(0, ClassName(), L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent,
+                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                  this);
 }
 
 LRESULT TSplitter::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

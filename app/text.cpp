@@ -17,7 +17,7 @@ char LowerCp1251(char c) {
   auto u = static_cast<unsigned char>(c);
   if (u >= 'A' && u <= 'Z') return static_cast<char>(u + 32);
   if (u >= 0xC0 && u <= 0xDF) return static_cast<char>(u + 32);  // А..Я
-  if (u == 0xA8) return static_cast<char>(0xB8);                  // Ё
+  if (u == 0xA8) return static_cast<char>(0xB8);                 // Ё
   return c;
 }
 

@@ -9,10 +9,10 @@
 #include <string>
 
 #include "addressbook/memory_tree.h"
-#include "bench/sample_book.h"
 #include "addressbook/recipient_file.h"
 #include "app/file_io.h"
 #include "app/text.h"
+#include "bench/sample_book.h"
 
 using namespace korvel;
 using Clock = std::chrono::steady_clock;

@@ -27,10 +27,9 @@ int main() {
   InitCommonControlsEx(&icc);
   HWND frame = CreateWindowExW(0, L"STATIC", L"bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300,
                                600, nullptr, nullptr, nullptr, nullptr);
-  HWND view = CreateWindowExW(0, WC_TREEVIEWW, L"",
-                              WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES |
-                                  TVS_LINESATROOT,
-                              0, 0, 280, 560, frame, nullptr, nullptr, nullptr);
+  HWND view = CreateWindowExW(
+      0, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT,
+      0, 0, 280, 560, frame, nullptr, nullptr, nullptr);
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
   const std::string file = std::string(temp) + "korvel-bench.dat";

@@ -14,8 +14,9 @@ std::string Read(std::string_view text, const char* section, const char* key) {
 }  // namespace
 
 TEST(IniText, ReadsNamesCaseInsensitivelyAndTrimsNamesAndValues) {
-  std::string text = "; comment\r\n[Defaults]\r\n  MaxThreads =  12  \r\nq=\"quoted\"\r\nr= 'x' \r\n"
-                     "noequals\r\n[ Window Position ]\r\nTop=5\r\n";
+  std::string text =
+      "; comment\r\n[Defaults]\r\n  MaxThreads =  12  \r\nq=\"quoted\"\r\nr= 'x' \r\n"
+      "noequals\r\n[ Window Position ]\r\nTop=5\r\n";
   EXPECT_EQ(Read(text, "defaults", "MAXTHREADS"), "12");
   EXPECT_EQ(Read(text, "Defaults", "q"), "quoted");
   EXPECT_EQ(Read(text, "Defaults", "r"), "x");
@@ -33,7 +34,9 @@ TEST(IniText, OnlyTheFirstSectionOfANameCountsAndTheFirstKey) {
 }
 
 TEST(IniText, CyrillicNamesCompareWithoutCase) {
-  std::string text = "[\xCE\xF2\xEF\xF0\xE0\xE2\xE8\xF2\xE5\xEB\xFC]\r\n\xC8\xEC\xFF=1\r\n";  // [Отправитель] Имя=1
+  std::string text =
+      "[\xCE\xF2\xEF\xF0\xE0\xE2\xE8\xF2\xE5\xEB\xFC]\r\n\xC8\xEC\xFF=1\r\n";  // [Отправитель]
+                                                                               // Имя=1
   EXPECT_EQ(Read(text, "\xEE\xF2\xEF\xF0\xE0\xE2\xE8\xF2\xE5\xEB\xFC", "\xE8\xEC\xFF"), "1");
 }
 

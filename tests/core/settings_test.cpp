@@ -34,9 +34,11 @@ TEST_F(SettingsFile, FirstRunWritesTheFourSectionsInOrder) {
   EXPECT_EQ(dir.Read("Korvel.ini"),
             "[Sender]\r\nSender1=user\r\n"
             "[Defaults]\r\nDeltaClear=5\r\nMaxSender=5\r\nMaxLineLog=300\r\nMaxThreads=50\r\n"
-            "RecipientFile=" + dir.Path("Korvel.dat") + "\r\nPatchInstalled=1\r\nWhatSend=1\r\n"
-            "[Window Position]\r\nTop=0\r\nLeft=0\r\nWidth=404\r\nHeight=492\r\n"
-            "[Window State]\r\nWindowState=0\r\n");
+            "RecipientFile=" +
+                dir.Path("Korvel.dat") +
+                "\r\nPatchInstalled=1\r\nWhatSend=1\r\n"
+                "[Window Position]\r\nTop=0\r\nLeft=0\r\nWidth=404\r\nHeight=492\r\n"
+                "[Window State]\r\nWindowState=0\r\n");
 }
 
 TEST_F(SettingsFile, OddValuesReadAsTheProgramUnderstandsThemAndAreWrittenBackClean) {
@@ -97,7 +99,8 @@ TEST_F(SettingsFile, SenderHistorySkipsEmptyKeysAndReadsOnlyMaxSender) {
 TEST_F(SettingsFile, SenderHistoryWriteLeavesHigherKeysAlone) {
   dir.Write("Korvel.ini", "[Sender]\r\nSender1=a\r\nSender2=b\r\nSender3=c\r\nSender4=d\r\n");
   ASSERT_TRUE(WriteSenderHistory(ini, {"x", "y"}));
-  EXPECT_EQ(dir.Read("Korvel.ini"), "[Sender]\r\nSender1=x\r\nSender2=y\r\nSender3=c\r\nSender4=d\r\n");
+  EXPECT_EQ(dir.Read("Korvel.ini"),
+            "[Sender]\r\nSender1=x\r\nSender2=y\r\nSender3=c\r\nSender4=d\r\n");
 }
 
 TEST_F(SettingsFile, EveryKeyIsAttemptedAfterARefusedWrite) {

@@ -42,5 +42,7 @@ TEST(CommandLine, FirstArgumentFollowsTheQuoteRule) {
   EXPECT_EQ(FirstArgument("Korvel.exe \"\" PC7"), "");
   EXPECT_EQ(FirstArgument("Korvel.exe ab\"c d\"e f"), "abc de");
   EXPECT_EQ(FirstArgument("Korvel.exe \"unterminated arg"), "unterminated arg");
-  EXPECT_EQ(SplitCommandLine("  a\x01" "b  "), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(SplitCommandLine("  a\x01"
+                             "b  "),
+            (std::vector<std::string>{"a", "b"}));
 }

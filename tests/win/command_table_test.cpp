@@ -34,7 +34,8 @@ void Dump(HMENU menu, int depth, std::wostringstream& out) {
       continue;
     }
     out << text;
-    if (!mii.hSubMenu) out << L" [" << static_cast<int>(static_cast<LONG_PTR>(mii.dwItemData)) << L"]";
+    if (!mii.hSubMenu)
+      out << L" [" << static_cast<int>(static_cast<LONG_PTR>(mii.dwItemData)) << L"]";
     if (mii.fState & MFS_GRAYED) out << L" off";
     out << L"\n";
     if (mii.hSubMenu) Dump(mii.hSubMenu, depth + 1, out);
@@ -123,8 +124,8 @@ TEST_F(MainWindow, ToolbarShowsImagesWithHintsAsTooltips) {
       continue;
     }
     NMTTDISPINFOW info{};
-    info.hdr.hwndFrom = reinterpret_cast<HWND>(
-        SendMessageW(form->ActionToolBar1, TB_GETTOOLTIPS, 0, 0));
+    info.hdr.hwndFrom =
+        reinterpret_cast<HWND>(SendMessageW(form->ActionToolBar1, TB_GETTOOLTIPS, 0, 0));
     info.hdr.idFrom = static_cast<UINT_PTR>(b.idCommand);
     info.hdr.code = TTN_GETDISPINFOW;
     SendMessageW(form->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
@@ -217,8 +218,8 @@ TEST_F(MainWindow, TabOrderColumnsAndTheImportDialog) {
   EXPECT_EQ(std::wstring(d.lpstrFilter), L"Файл\x0073 Oxtern");  // a Latin s
   EXPECT_EQ(std::wstring(d.lpstrFilter + wcslen(d.lpstrFilter) + 1), L"*.cmp");
   EXPECT_EQ(std::wstring(d.lpstrDefExt), L"cmp");
-  EXPECT_EQ(d.Flags & (OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
-                       OFN_FILEMUSTEXIST | OFN_ENABLESIZING),
+  EXPECT_EQ(d.Flags & (OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST |
+                       OFN_ENABLESIZING),
             static_cast<DWORD>(OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
                                OFN_FILEMUSTEXIST | OFN_ENABLESIZING));
   EXPECT_FALSE(GetWindowLongW(form->Handle(), GWL_STYLE) & WS_MAXIMIZEBOX);

@@ -20,8 +20,8 @@ struct Process {
     std::wstring line = L"\"" + exe + L"\" " + args;
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    started = CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             nullptr, &si, &pi);
+    started = CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &si, &pi);
   }
   ~Process() {
     if (!started) return;

@@ -57,7 +57,8 @@ TEST_F(MainForm, FirstRunWritesTheSettingsFileByteForByte) {
             "[Sender]\r\nSender1=" + TKorvelForm::GetUserFromWindows() +
                 "\r\n"
                 "[Defaults]\r\nDeltaClear=5\r\nMaxSender=5\r\nMaxLineLog=300\r\nMaxThreads=50\r\n"
-                "RecipientFile=" + dir.Path("Korvel.dat") +
+                "RecipientFile=" +
+                dir.Path("Korvel.dat") +
                 "\r\nPatchInstalled=1\r\nWhatSend=1\r\n"
                 "[Window Position]\r\nTop=0\r\nLeft=0\r\nWidth=404\r\nHeight=492\r\n"
                 "[Window State]\r\nWindowState=0\r\n");
@@ -109,8 +110,8 @@ TEST_F(MainForm, SenderHistoryLoadsSkippingEmptiesAndIsWrittenBackUpToItsLength)
 }
 
 TEST_F(MainForm, SenderHistoryReadsAllNonEmptyKeysUpToMaxSender) {
-  dir.Write("Korvel.ini", "[Sender]\r\nSender1=" + Cp("Петров") + "\r\nSender2=\r\nSender3=" +
-                              Cp("Иванов") + "\r\n");
+  dir.Write("Korvel.ini", "[Sender]\r\nSender1=" + Cp("Петров") +
+                              "\r\nSender2=\r\nSender3=" + Cp("Иванов") + "\r\n");
   TKorvelForm& f = Create();
   EXPECT_EQ(SenderList(f.edSender), (std::vector<std::string>{Cp("Петров"), Cp("Иванов")}));
   EXPECT_EQ(GetWindowText1251(f.edSender), Cp("Петров"));
@@ -136,9 +137,9 @@ TEST_F(MainForm, WhatSendZeroDisablesTheSenderFieldWithTheFaceColour) {
     HWND edit = FindWindowExW(f.edSender, nullptr, L"Edit", nullptr);
     ASSERT_NE(edit, nullptr);
     HDC dc = GetDC(edit);
-    auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
-        f.Handle(), off ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
-        reinterpret_cast<LPARAM>(edit)));
+    auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageW(f.Handle(), off ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT,
+                     reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit)));
     LOGBRUSH lb{};
     GetObjectW(brush, sizeof lb, &lb);
     EXPECT_EQ(lb.lbColor, want) << value;

@@ -30,15 +30,23 @@ void RunSequence(TempDir& dir, const std::string& start, unsigned seed) {
   }
   // Wine compares names with Cyrillic letters case-sensitively where Windows does not
   // (the store follows Windows), so names here are Latin; values carry Cyrillic.
-  const std::vector<std::string> sections = {"Defaults", "DEFAULTS", "Sender", "Window Position",
-                                             "window position", "Window State"};
-  const std::vector<std::string> keys = {"MaxThreads", "maxthreads", "Sender1", "Sender2",
-                                         "Top", "RecipientFile", "WindowState"};
+  const std::vector<std::string> sections = {"Defaults",        "DEFAULTS",        "Sender",
+                                             "Window Position", "window position", "Window State"};
+  const std::vector<std::string> keys = {"MaxThreads", "maxthreads",    "Sender1",    "Sender2",
+                                         "Top",        "RecipientFile", "WindowState"};
   // No value ends in blanks: Wine keeps them or drops them depending on whether it
   // re-reads the file in between.
-  const std::vector<std::string> values = {"50", "", "  lead", "mid dle", "\"quoted\"",
-                                           "'single'", "C:\\Tools\\Korvel.dat", "a=b",
-                                           "\xCF\xE5\xF2\xF0\xEE\xE2", "x y z", "0"};
+  const std::vector<std::string> values = {"50",
+                                           "",
+                                           "  lead",
+                                           "mid dle",
+                                           "\"quoted\"",
+                                           "'single'",
+                                           "C:\\Tools\\Korvel.dat",
+                                           "a=b",
+                                           "\xCF\xE5\xF2\xF0\xEE\xE2",
+                                           "x y z",
+                                           "0"};
   std::mt19937 rng(seed);
   auto pick = [&](const std::vector<std::string>& v) { return v[rng() % v.size()]; };
   IniFile store(ours);
@@ -51,8 +59,8 @@ void RunSequence(TempDir& dir, const std::string& start, unsigned seed) {
     }
     std::string value = pick(values);
     ASSERT_TRUE(store.WriteString(section, key, value));
-    ASSERT_TRUE(WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
-                                           theirs.c_str()));
+    ASSERT_TRUE(
+        WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), theirs.c_str()));
     ASSERT_EQ(dir.Read("ours.ini"), dir.Read("theirs.ini"))
         << "step " << step << ": [" << section << "] " << key << "=" << value;
   }

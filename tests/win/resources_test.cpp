@@ -35,8 +35,14 @@ TEST(Resources, StringTableHoldsEveryTextByteForByte) {
   const std::pair<unsigned, std::string> expected[] = {
       {65200, "\\IpAddresses\\"},
       {65201, Cp("Вся сеть")},
-      {65202, "\xC2\xFB\xE1" "e" "\xF0\xE8\xF2\xE5 \xEA\xEE\xEC\xEF\xFC\xFE\xF2\xE5\xF0"},
-      {65203, "\xC2\xFB\xE1" "e" "\xF0\xE8\xF2\xE5 \xE3\xF0\xF3\xEF\xEF\xF3"},
+      {65202,
+       "\xC2\xFB\xE1"
+       "e"
+       "\xF0\xE8\xF2\xE5 \xEA\xEE\xEC\xEF\xFC\xFE\xF2\xE5\xF0"},
+      {65203,
+       "\xC2\xFB\xE1"
+       "e"
+       "\xF0\xE8\xF2\xE5 \xE3\xF0\xF3\xEF\xEF\xF3"},
       {65204, "Sender"},
       {65205, Cp("Новая группа")},
       {65206, Cp("Укажите пожалуйста имя сервера")},

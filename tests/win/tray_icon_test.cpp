@@ -121,7 +121,7 @@ TEST_F(TrayIcon, ShellGetsOneRecordFromAddToDelete) {
   icon.reset();
 
   EXPECT_EQ(shell.messages, (std::vector<DWORD>{NIM_MODIFY, NIM_MODIFY, NIM_ADD, NIM_MODIFY,
-                                                 NIM_ADD, NIM_SETVERSION, NIM_DELETE}));
+                                                NIM_ADD, NIM_SETVERSION, NIM_DELETE}));
   const NOTIFYICONDATAA zero{};
   for (size_t i = 0; i < shell.records.size(); ++i) {
     SCOPED_TRACE(i);
@@ -332,8 +332,8 @@ TEST(TrayIconMainForm, StoredMinimisedStateNeverKeepsTheWindowInTheTray) {
   SetMessageSinkForTests([&](const std::string& text) { shownMessages.push_back(text); });
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  const auto dir = std::filesystem::path(temp) /
-                   ("korvel-tray-" + std::to_string(GetCurrentProcessId()));
+  const auto dir =
+      std::filesystem::path(temp) / ("korvel-tray-" + std::to_string(GetCurrentProcessId()));
   std::filesystem::create_directories(dir);
   std::ofstream(dir / "Korvel.ini", std::ios::binary) << "[Window State]\r\nWindowState=1\r\n";
   {
