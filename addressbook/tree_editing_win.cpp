@@ -55,27 +55,24 @@ void ExpandAll(HWND tree, HTREEITEM item) {
   for (HTREEITEM c = TreeView_GetChild(tree, item); c; c = TreeView_GetNextSibling(tree, c))
     ExpandAll(tree, c);
 }
+
+// Appends an empty node, selects it and starts editing its text.
+void AddForEditing(HWND view, Node parent, int kind) {
+  HTREEITEM item = TreeViewTree::Item(TreeViewTree(view).AddLast(parent, "", kind));
+  if (!item) return;
+  TreeView_SelectItem(view, item);
+  SetFocus(view);
+  TreeView_EditLabel(view, item);
+}
 }  // namespace
 
-void TKorvelForm::actAddGroupExecute() {
-  TreeViewTree tree(TreeAddresses);
-  HTREEITEM item = TreeViewTree::Item(tree.AddLast(nullptr, "", kGroupNode));
-  if (!item) return;
-  TreeView_SelectItem(TreeAddresses, item);
-  SetFocus(TreeAddresses);
-  TreeView_EditLabel(TreeAddresses, item);
-}
+void TKorvelForm::actAddGroupExecute() { AddForEditing(TreeAddresses, nullptr, kGroupNode); }
 
 void TKorvelForm::actAddUserExecute() {
-  TreeViewTree tree(TreeAddresses);
-  Node group = TargetGroup(tree);
+  Node group = TargetGroup(TreeViewTree(TreeAddresses));
   if (!group) return;
   ExpandAll(TreeAddresses, TreeViewTree::Item(group));
-  HTREEITEM item = TreeViewTree::Item(tree.AddLast(group, "", kAddressNode));
-  if (!item) return;
-  TreeView_SelectItem(TreeAddresses, item);
-  SetFocus(TreeAddresses);
-  TreeView_EditLabel(TreeAddresses, item);
+  AddForEditing(TreeAddresses, group, kAddressNode);
 }
 
 void TKorvelForm::actRemoveGroupExecute() {
