@@ -9,8 +9,6 @@ namespace korvel {
 
 enum class ReadStatus { Ok, NotFound, Failed };
 
-bool FileExists(const std::string& path);
-
 // Reads the whole file into `out`. On Failed, `error` (if given) says why.
 ReadStatus ReadWholeFile(const std::string& path, std::string& out, std::string* error = nullptr);
 

@@ -17,11 +17,6 @@ void SetError(std::string* error, const char* what, int err) {
 }
 }  // namespace
 
-bool FileExists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 ReadStatus ReadWholeFile(const std::string& path, std::string& out, std::string* error) {
   out.clear();
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

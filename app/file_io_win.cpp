@@ -28,11 +28,6 @@ void SetError(std::string* error, DWORD code) {
 }
 }  // namespace
 
-bool FileExists(const std::string& path) {
-  DWORD attr = GetFileAttributesW(Widen(path).c_str());
-  return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 ReadStatus ReadWholeFile(const std::string& path, std::string& out, std::string* error) {
   out.clear();
   HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,

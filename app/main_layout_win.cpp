@@ -28,6 +28,12 @@ HWND MakeChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style
                          GetModuleHandleW(nullptr), nullptr);
 }
 
+int HeightOf(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  return r.bottom - r.top;
+}
+
 HIMAGELIST LoadStrip(int bitmapId, int count) {
   HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, count, 0);
   auto bmp = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId),
@@ -134,15 +140,12 @@ void TKorvelForm::CreateControls() {
   TreeView_SetIndent(TreeAddresses, 19);
   TreeView_SetImageList(TreeAddresses, images.ImageListAdr, TVSIL_NORMAL);
 
-  splitter1_ = std::make_unique<TSplitter>(hwnd_, IDC_SPLITTER1, TSplitter::Kind::Horizontal,
-                                           [this](int top) {
-                                             RECT rc;
-                                             GetClientRect(hwnd_, &rc);
-                                             RECT sb;
-                                             GetWindowRect(StatusBar1, &sb);
-                                             int bottom = rc.bottom - (sb.bottom - sb.top);
-                                             SetLogHeight(bottom - top - kSplitterSize);
-                                           });
+  splitter1_ = std::make_unique<TSplitter>(
+      hwnd_, IDC_SPLITTER1, TSplitter::Kind::Horizontal, [this](int top) {
+        RECT rc;
+        GetClientRect(hwnd_, &rc);
+        SetLogHeight(rc.bottom - HeightOf(StatusBar1) - top - kSplitterSize);
+      });
   splitter2_ = std::make_unique<TSplitter>(hwnd_, IDC_SPLITTER2, TSplitter::Kind::Vertical,
                                            [this](int left) { SetTreeWidth(left); });
   StatusBar1 = MakeChild(hwnd_, STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, 0, IDC_STATUSBAR);
@@ -211,9 +214,7 @@ void TKorvelForm::SetTreeWidth(int width) {
 void TKorvelForm::SetLogHeight(int height) {
   RECT rc;
   GetClientRect(hwnd_, &rc);
-  RECT sb;
-  GetWindowRect(StatusBar1, &sb);
-  int room = rc.bottom - kToolbarHeight - (sb.bottom - sb.top) - kSplitterSize;
+  int room = rc.bottom - kToolbarHeight - HeightOf(StatusBar1) - kSplitterSize;
   logHeight_ = std::max(kMinRegion, std::min(height, room - kMinRegion));
   LayoutControls();
 }
@@ -223,9 +224,7 @@ void TKorvelForm::LayoutControls() {
   GetClientRect(hwnd_, &rc);
   const int width = rc.right, height = rc.bottom;
   SendMessageW(StatusBar1, WM_SIZE, 0, 0);
-  RECT sb;
-  GetWindowRect(StatusBar1, &sb);
-  const int statusHeight = sb.bottom - sb.top;
+  const int statusHeight = HeightOf(StatusBar1);
 
   const int logTop = height - statusHeight - logHeight_;
   const int workTop = kToolbarHeight, workBottom = logTop - kSplitterSize;
