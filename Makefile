@@ -2,12 +2,15 @@
 # make test  - build both ways and run every test
 # Both install the Debian packages they need first (tools/bootstrap.sh).
 
-.PHONY: run test test-images bootstrap native windows test-native test-windows fuzz clean
+.PHONY: run test test-images test-native test-windows test-fuzz bootstrap native windows \
+        release fuzz clean
 
-run: bootstrap windows
+run: bootstrap
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows --target Korvel
 	tools/run.sh
 
-test: bootstrap test-images test-native test-windows
+test: bootstrap test-images test-native test-fuzz test-windows
 
 # The committed images must be what their pixel maps say.
 test-images:
@@ -24,6 +27,11 @@ windows:
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows
 
+# The stripped Korvel.exe people take home.
+release:
+	cmake --preset windows-release >/dev/null
+	cmake --build --preset windows-release
+
 test-native: native
 	ctest --preset native
 
@@ -33,6 +41,11 @@ test-windows: windows
 fuzz: bootstrap
 	cmake --preset fuzz >/dev/null
 	cmake --build --preset fuzz
+
+# The fuzz targets are built and run over their corpus, so they cannot rot; a long run
+# is by hand (tests/fuzz/CMakeLists.txt says how).
+test-fuzz: fuzz
+	tools/run-fuzz-corpus.sh build/fuzz
 
 clean:
 	rm -rf build

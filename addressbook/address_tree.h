@@ -25,8 +25,13 @@ class AddressTree {
   virtual ~AddressTree() = default;
 
   // Adds a node as the last child of `parent`, or as the last top-level node when `parent`
-  // is nullptr. `kind` is 0..3. Returns the new node, or nullptr when it could not be added.
-  virtual Node AddLast(Node parent, std::string_view text, int kind) = 0;
+  // is nullptr. `kind` is 0..3: how the node looks and behaves. `fileKind` is the kind its
+  // file gave it, written back when the book is saved, so a kind the program does not know
+  // survives a run unchanged. Returns the new node, or nullptr when it could not be added.
+  virtual Node AddLast(Node parent, std::string_view text, int kind, int fileKind) = 0;
+  Node AddLast(Node parent, std::string_view text, int kind) {
+    return AddLast(parent, text, kind, kind);
+  }
 
   virtual Node FirstTopLevel() const = 0;
   virtual Node FirstChild(Node node) const = 0;
@@ -36,16 +41,16 @@ class AddressTree {
 
   virtual std::string Text(Node node) const = 0;
   virtual int Kind(Node node) const = 0;
-  virtual void SetKind(Node node, int kind) = 0;
+  virtual int FileKind(Node node) const = 0;
 };
 
-// Calls `visit(node, depth)` for every node in depth-first tree order (each node before its
-// children, top-level nodes at depth 0). A node's children are looked up after its visit,
-// so the visit may reorder them.
+// Calls `visit(node, depth)` for `root` (at depth 0) and every node below it, in depth-first
+// tree order (each node before its children). A node's children are looked up after its
+// visit, so the visit may reorder them. Iterative: a book may be nested to any depth.
 template <class Visit>
-void ForEachNode(const AddressTree& tree, Visit&& visit) {
+void ForEachInSubtree(const AddressTree& tree, Node root, Visit&& visit) {
   int depth = 0;
-  Node node = tree.FirstTopLevel();
+  Node node = root;
   while (node) {
     visit(node, depth);
     Node next = tree.FirstChild(node);
@@ -54,12 +59,20 @@ void ForEachNode(const AddressTree& tree, Visit&& visit) {
       node = next;
       continue;
     }
-    while (node && !(next = tree.NextSibling(node))) {
+    while (node && depth > 0 && !(next = tree.NextSibling(node))) {
       node = tree.Parent(node);
       --depth;
     }
+    if (depth == 0) return;
     node = next;
   }
+}
+
+// The same for the whole tree: every top-level node and everything below it.
+template <class Visit>
+void ForEachNode(const AddressTree& tree, Visit&& visit) {
+  for (Node top = tree.FirstTopLevel(); top; top = tree.NextSibling(top))
+    ForEachInSubtree(tree, top, visit);
 }
 
 }  // namespace korvel

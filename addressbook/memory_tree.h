@@ -16,10 +16,12 @@ class MemoryTree final : public AddressTree {
   MemoryTree(const MemoryTree&) = delete;
   MemoryTree& operator=(const MemoryTree&) = delete;
 
-  Node AddLast(Node parent, std::string_view text, int kind) override {
+  using AddressTree::AddLast;
+  Node AddLast(Node parent, std::string_view text, int kind, int fileKind) override {
     Item& item = items_.emplace_back();
     item.text = std::string(text);
     item.kind = kind;
+    item.fileKind = fileKind;
     item.parent = static_cast<Item*>(parent);
     Item*& first = item.parent ? item.parent->firstChild : firstTop_;
     Item*& last = item.parent ? item.parent->lastChild : lastTop_;
@@ -34,7 +36,7 @@ class MemoryTree final : public AddressTree {
   Node Parent(Node node) const override { return At(node).parent; }
   std::string Text(Node node) const override { return At(node).text; }
   int Kind(Node node) const override { return At(node).kind; }
-  void SetKind(Node node, int kind) override { At(node).kind = kind; }
+  int FileKind(Node node) const override { return At(node).fileKind; }
 
   size_t Count() const { return items_.size(); }
   void Clear() {
@@ -46,6 +48,7 @@ class MemoryTree final : public AddressTree {
   struct Item {
     std::string text;
     int kind = 0;
+    int fileKind = 0;
     Item* parent = nullptr;
     Item* firstChild = nullptr;
     Item* lastChild = nullptr;

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace korvel {
 

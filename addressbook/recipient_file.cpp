@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/file_io.h"
-#include "app/text.h"
+#include "base/file_io.h"
+#include "base/text.h"
 
 namespace korvel {
 
@@ -46,12 +46,18 @@ class RecordReader {
   size_t pos_ = 0;
 };
 
-TreeFileResult Fail(std::string error) { return {TreeFileStatus::Failed, std::move(error)}; }
+TreeFileResult Fail(std::string error, int deepest = 0) {
+  return {TreeFileStatus::Failed, std::move(error), deepest};
+}
+
+TreeFileResult CannotWrite(const std::string& fileName) {
+  return Fail("Unable to write to " + Cp1251FromUtf8(fileName));
+}
 
 }  // namespace
 
-int RecipientFileKind(int fileKind) {
-  return fileKind >= kGroupNode && fileKind <= kWorkgroupNode ? fileKind : kAddressNode;
+NodeKinds RecipientFileKind(int number) {
+  return {number >= kGroupNode && number <= kWorkgroupNode ? number : kAddressNode, number};
 }
 
 TreeFileResult ParseTreeText(std::string_view text, AddressTree& tree, KindMap kindOf) {
@@ -59,23 +65,27 @@ TreeFileResult ParseTreeText(std::string_view text, AddressTree& tree, KindMap k
   // The node placed last and its ancestors, by depth: path[d] stands at depth d. Placing a
   // record needs only its parent from here, so a load costs the same at any depth.
   std::vector<Node> path;
+  TreeFileResult result;
   for (;;) {
     int depth = 0;
     int kind = 0;
     if (!in.SkipBlanks()) break;
-    if (!in.ReadNumber(depth)) return Fail(kInvalidNumber);
+    if (!in.ReadNumber(depth)) return Fail(kInvalidNumber, result.deepest);
     // A depth alone at the very end holds no text: there is nothing to keep.
     if (!in.SkipBlanks()) break;
-    if (!in.ReadNumber(kind)) return Fail(kInvalidNumber);
+    if (!in.ReadNumber(kind)) return Fail(kInvalidNumber, result.deepest);
     std::string nodeText = in.ReadRestOfLine();
 
     size_t level = depth <= 0 ? 0 : std::min(static_cast<size_t>(depth), path.size());
-    Node node = tree.AddLast(level == 0 ? nullptr : path[level - 1], nodeText, kindOf(kind));
-    if (!node) return Fail("Out of memory");
+    const NodeKinds kinds = kindOf(kind);
+    Node node =
+        tree.AddLast(level == 0 ? nullptr : path[level - 1], nodeText, kinds.kind, kinds.fileKind);
+    if (!node) return Fail("Out of memory", result.deepest);
     path.resize(level);
     path.push_back(node);
+    result.deepest = std::max(result.deepest, static_cast<int>(level));
   }
-  return {};
+  return result;
 }
 
 std::string SerializeTree(const AddressTree& tree) {
@@ -83,7 +93,7 @@ std::string SerializeTree(const AddressTree& tree) {
   ForEachNode(tree, [&](Node node, int depth) {
     out += IntToStr(depth);
     out += ' ';
-    out += IntToStr(tree.Kind(node));
+    out += IntToStr(tree.FileKind(node));
     out += ' ';
     for (char c : tree.Text(node)) out += c == '\r' || c == '\n' || c == kCtrlZ ? ' ' : c;
     out += "\r\n";
@@ -130,10 +140,14 @@ TreeFileResult SaveAddressBook(const std::string& fileName, const AddressTree& t
         return Fail(error);
       case ReadStatus::Ok:
         if (ReplaceFileContents(fileName + ".bak", original, &error) != WriteStatus::Ok)
-          return Fail("Unable to write to " + fileName + ".bak");
+          return CannotWrite(fileName + ".bak");
     }
   }
-  return TreeSaveToFile(fileName, tree);
+  TreeFileResult saved = TreeSaveToFile(fileName, tree);
+  if (saved.status != TreeFileStatus::NotSaved) return saved;
+  std::string ignored;
+  const bool fileStays = ReadWholeFile(fileName, ignored) != ReadStatus::NotFound;
+  return tree.FirstTopLevel() || fileStays ? CannotWrite(fileName) : TreeFileResult{};
 }
 
 }  // namespace korvel

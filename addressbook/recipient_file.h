@@ -20,7 +20,7 @@ enum class TreeFileStatus {
   // Load only: there is no such file (or folder). The tree is unchanged: an empty book.
   NotFound,
   // Save only: the file could not be created (missing folder, read-only file, no access).
-  // The old file is unchanged; the program says nothing, as it always has.
+  // The old file is unchanged.
   NotSaved,
   // `error` is the text for the message box. A load keeps the nodes placed before the fault;
   // a save leaves the old file exactly as it was.
@@ -30,17 +30,25 @@ enum class TreeFileStatus {
 struct TreeFileResult {
   TreeFileStatus status = TreeFileStatus::Ok;
   std::string error;  // Windows-1251, e.g. "Invalid numeric input", "File access denied"
+  int deepest = 0;    // a load: the deepest level it placed a node at (top level 0)
 
   bool ok() const { return status == TreeFileStatus::Ok; }
 };
 
-// Turns the second number of a record into a node kind, so that other files laid out the same
+// What the second number of a record makes of a node: the kind it shows and behaves as
+// (0..3), and the kind written back for it when the book is saved.
+struct NodeKinds {
+  int kind;
+  int fileKind;
+};
+
+// Turns the second number of a record into node kinds, so that other files laid out the same
 // way (the scanner's address files) can be read by the same reader.
-using KindMap = int (*)(int fileKind);
+using KindMap = NodeKinds (*)(int number);
 
 // The recipient file stores the kind itself. A number outside 0..3, which this program never
-// writes, reads as an address node: it behaves as one everywhere, and the node is kept.
-int RecipientFileKind(int fileKind);
+// writes, shows and behaves as an address node and is written back as it was read.
+NodeKinds RecipientFileKind(int number);
 
 // Appends the records of `text` to the tree after its existing nodes. Each record is placed by
 // its depth relative to the node placed before it: the first at the top level whatever its
@@ -55,7 +63,8 @@ TreeFileResult ParseTreeText(std::string_view text, AddressTree& tree,
 // since it would split the record or end the file when read back.
 std::string SerializeTree(const AddressTree& tree);
 
-// Appends the nodes of the file to the tree (the caller empties it first).
+// Appends the nodes of the file to the tree (the caller empties it first). `fileName` is a
+// UTF-8 path, as for every file of the program.
 TreeFileResult TreeLoadFromFile(const std::string& fileName, AddressTree& tree);
 
 // Replaces the file's content with the whole tree in one step: a failed save leaves the old
@@ -65,7 +74,10 @@ TreeFileResult TreeSaveToFile(const std::string& fileName, const AddressTree& tr
 // The save at exit. When the file was not read whole at start (its load stopped part-way,
 // or never ran), what it holds is first kept beside it as "<file>.bak", so that nothing
 // the program could not read is lost; if that copy cannot be made, the file is not
-// replaced. With nothing read and nothing to save, the file is left alone.
+// replaced. With nothing read and nothing to save, the file is left alone. A save that
+// cannot create the file is Failed "Unable to write to <file>" whenever it loses
+// something (a book to save, or a file that stays as it was); only an empty book with no
+// file to replace passes silently.
 TreeFileResult SaveAddressBook(const std::string& fileName, const AddressTree& tree,
                                bool fileWasReadWhole);
 

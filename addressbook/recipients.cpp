@@ -1,8 +1,8 @@
 // The recipient text built from the address tree, and the address part of a node text.
 #include "addressbook/recipients.h"
 
-#include "app/defaults.h"
-#include "app/text.h"
+#include "base/string_table.h"
+#include "base/text.h"
 
 namespace korvel {
 

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <map>
 
-#include "app/text_win.h"
-#include "app/window_win.h"
+#include "base/text_win.h"
+#include "base/window_win.h"
 
 namespace korvel {
 

@@ -4,10 +4,10 @@
 #include <commctrl.h>
 
 #include "app/command_line.h"
-#include "app/defaults_win.h"
 #include "app/hand_over_win.h"
 #include "app/main_form_win.h"
-#include "app/message_box_win.h"
+#include "base/message_box_win.h"
+#include "base/module_path_win.h"
 
 namespace korvel {
 
@@ -36,7 +36,7 @@ int RunProgram(const std::string& commandLine) {
   InitCommonControlsEx(&icc);
   SetApplicationTitle("Korvel");
 
-  TKorvelForm form(ModuleFileName());
+  TKorvelForm form(ModulePath());
   if (!form.Create()) {
     ShowMessage("Unable to create the main window");
     return 1;

@@ -1,13 +1,12 @@
 #include "app/formini_win.h"
 
-#include "app/defaults.h"
-#include "app/message_box_win.h"
+#include "base/message_box_win.h"
 
 namespace korvel {
 
 TFormINI::TFormINI(const std::string& exePath)
     : exePath_(exePath), ini_(SettingsFileName(exePath)) {
-  ReadSettings(ini_, exePath_, gApp);
+  ReadSettings(ini_, exePath_, settings_);
 }
 
 HWND TFormINI::CreateForm(const wchar_t* className, DWORD style, DWORD exStyle,
@@ -33,26 +32,31 @@ void TFormINI::ShowForm() {
   }
 }
 
-WindowState TFormINI::CurrentWindowState() const {
-  if (IsZoomed(hwnd_)) return WindowState::Maximized;
-  if (IsIconic(hwnd_)) return WindowState::Minimized;
-  return WindowState::Normal;
-}
-
-void TFormINI::WriteSettingsBack() {
-  NoteWrite(WriteSettings(ini_, gApp));
-  WindowState state = CurrentWindowState();
+WindowState TFormINI::StateToStore(WindowGeometry& g) const {
   RECT r{};
-  if (state == WindowState::Minimized) {
-    // A minimised window's own rectangle is its icon; keep the size it will restore to.
+  GetWindowRect(hwnd_, &r);
+  if (IsIconic(hwnd_)) {
+    // A minimised window's own rectangle is its icon. Its normal place is given in
+    // work-area coordinates, which start where the taskbar ends.
     WINDOWPLACEMENT wp{};
     wp.length = sizeof wp;
     GetWindowPlacement(hwnd_, &wp);
     r = wp.rcNormalPosition;
-  } else {
-    GetWindowRect(hwnd_, &r);
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTOPRIMARY), &mi))
+      OffsetRect(&r, mi.rcWork.left - mi.rcMonitor.left, mi.rcWork.top - mi.rcMonitor.top);
+    g = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    return wp.flags & WPF_RESTORETOMAXIMIZED ? WindowState::Maximized : WindowState::Normal;
   }
-  WindowGeometry g{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  g = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+  return IsZoomed(hwnd_) ? WindowState::Maximized : WindowState::Normal;
+}
+
+void TFormINI::WriteSettingsBack() {
+  NoteWrite(WriteSettings(ini_, settings_));
+  WindowGeometry g;
+  WindowState state = StateToStore(g);
   NoteWrite(WriteWindowGeometry(ini_, g, state));
 }
 

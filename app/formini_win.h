@@ -6,19 +6,22 @@
 
 #include <string>
 
-#include "app/ini_file.h"
 #include "app/settings.h"
-#include "app/window_win.h"
+#include "base/ini_file.h"
+#include "base/window_win.h"
 
 namespace korvel {
 
 class TFormINI : public Window {
  public:
-  // Opens "<exe without extension>.ini" and reads the settings into gApp.
+  // Opens "<exe without extension>.ini" beside `exePath` (UTF-8) and reads the settings.
   explicit TFormINI(const std::string& exePath);
 
   IniFile& Ini() { return ini_; }
   const std::string& ExePath() const { return exePath_; }
+  // The settings, read at start and written back at exit.
+  Settings& Values() { return settings_; }
+  const Settings& Values() const { return settings_; }
 
   // Shows the window in the state stored in the settings (normal, minimised,
   // maximised); any other stored value leaves the state as it is.
@@ -35,11 +38,16 @@ class TFormINI : public Window {
   void NoteWrite(bool ok) { writeRefused_ = writeRefused_ || !ok; }
   void ReportRefusedWrites();
 
-  WindowState CurrentWindowState() const;
+  // The state and place the window has as the user left it. A window minimised into the
+  // notification area counts as the state it will come back in (normal or maximised),
+  // with its normal place: stored as "minimised", every later start would go straight
+  // back into the tray.
+  WindowState StateToStore(WindowGeometry& geometry) const;
 
  private:
   std::string exePath_;
   IniFile ini_;
+  Settings settings_;
   bool writeRefused_ = false;
 };
 

@@ -1,5 +1,6 @@
 // The main window's life: creation and FormCreate, the hand-over, the message loop with
-// its command dispatch and idle updates, and the exit in its fixed order.
+// its command dispatch and idle updates, the window's messages, and the exit in its
+// fixed order.
 #include "app/main_form_win.h"
 
 #include <commctrl.h>
@@ -8,10 +9,12 @@
 #include <vector>
 
 #include "app/command_table_win.h"
-#include "app/defaults_win.h"
-#include "app/message_box_win.h"
-#include "app/text_win.h"
 #include "app/version_text.h"
+#include "app/version_win.h"
+#include "base/message_box_win.h"
+#include "base/registry_win.h"
+#include "base/string_table.h"
+#include "base/text_win.h"
 #include "res/resource.h"
 
 namespace korvel {
@@ -33,9 +36,11 @@ void RegisterMainWindowClass() {
   atom = RegisterClassExW(&wc);
 }
 
-TKorvelForm::TKorvelForm(const std::string& exePath) : TFormINI(exePath) {}
+TKorvelForm::TKorvelForm(const std::string& exePath, FormServices services)
+    : TFormINI(exePath), services_(services) {}
 
 TKorvelForm::~TKorvelForm() {
+  uiCall_.Close();
   if (hwnd_) {
     quitOnDestroy_ = false;
     DestroyWindow(hwnd_);
@@ -45,8 +50,7 @@ TKorvelForm::~TKorvelForm() {
   if (accelerators_) DestroyAcceleratorTable(accelerators_);
   if (toolbarGrey_) ImageList_Destroy(toolbarGrey_);
   images.Free();
-  for (HGDIOBJ o : {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(senderBrush_),
-                    static_cast<HGDIOBJ>(barBrush_)})
+  for (HGDIOBJ o : {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(barBrush_)})
     if (o) DeleteObject(o);
 }
 
@@ -93,7 +97,8 @@ void TKorvelForm::UpdateCommands() {
     UINT flags = MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED);
     for (HMENU m : {ActionMainMenuBar1, PopupMenu1, PopupActionBarExTray})
       if (m) EnableMenuItem(m, static_cast<UINT>(c.id), flags);
-    SendMessageW(ActionToolBar1, TB_ENABLEBUTTON, c.id, MAKELPARAM(enabled ? TRUE : FALSE, 0));
+    SendMessageW(ActionToolBar1, TB_ENABLEBUTTON, static_cast<WPARAM>(c.id),
+                 MAKELPARAM(enabled ? TRUE : FALSE, 0));
   }
 }
 
@@ -115,34 +120,15 @@ const wchar_t* TKorvelForm::HintFor(int commandId) {
 }
 
 void TKorvelForm::FormCreate() {
-  gApp.SendInProgress = 0;
-  TreeView_DeleteAllItems(TreeAddresses);
-  gApp.ScannerFolder = GetRegistryString(HKEY_LOCAL_MACHINE, LoadStr(IDS_MAKER_REGISTRY_KEY),
-                                         LoadStr(IDS_SCANNER_VALUE));
-  LoadAddressBook();
-
-  SendMessageW(edSender, CB_RESETCONTENT, 0, 0);
-  for (const std::string& name : ReadSenderHistory(Ini(), gApp.MaxSender))
-    SendMessageW(edSender, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(name).c_str()));
-  if (SendMessageW(edSender, CB_GETCOUNT, 0, 0) == 0)
-    SendMessageW(edSender, CB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(Widen(GetUserFromWindows()).c_str()));
-  SendMessageW(edSender, CB_SETCURSEL, 0, 0);
-
+  sendInProgress_ = 0;
+  scannerFolder_ = GetRegistryString(HKEY_LOCAL_MACHINE, LoadStr(IDS_MAKER_REGISTRY_KEY),
+                                     LoadStr(IDS_SCANNER_VALUE));
+  addressBook_->LoadAddressBook(Values().RecipientFile);
+  compose_->LoadSenderHistory(ReadSenderHistory(Ini(), Values().MaxSender), GetUserFromWindows());
   SetApplicationTitle(
       TitleText(GetVersionText(false), LoadStr(IDS_MAKER_NAME), LoadStr(IDS_MAKER_HOST)));
   SetWindowText1251(hwnd_, ApplicationTitle());
-
-  ApplySenderPolicy();
-}
-
-void TKorvelForm::ApplySenderPolicy() {
-  bool enabled = gApp.WhatSend != 0;
-  EnableWindow(edSender, enabled);
-  senderColor_ = GetSysColor(enabled ? COLOR_WINDOW : COLOR_BTNFACE);
-  if (senderBrush_) DeleteObject(senderBrush_);
-  senderBrush_ = CreateSolidBrush(senderColor_);
-  InvalidateRect(edSender, nullptr, TRUE);
+  compose_->ApplySenderPolicy();
 }
 
 std::string TKorvelForm::GetUserFromWindows() {
@@ -154,189 +140,169 @@ std::string TKorvelForm::GetUserFromWindows() {
 
 void TKorvelForm::ReceiveHandOver(const COPYDATASTRUCT* data) {
   if (!data || !data->lpData || data->cbData == 0) return;
-  std::string text(static_cast<const char*>(data->lpData), data->cbData);
-  SetWindowText1251(edRecipient, text);
+  compose_->SetRecipients(std::string(static_cast<const char*>(data->lpData), data->cbData));
 }
 
 void TKorvelForm::actExitExecute() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
+// The options dialog is built on top of this handler; until then it does nothing.
+void TKorvelForm::actOptionsExecute() {}
+
 void TKorvelForm::CreateTrayIcon() {
   // A restore from the tray shows the window in its stored state; a stored "minimised"
   // would send it straight back to the tray, so that one restores it normal.
-  CoolTrayIcon1 = std::make_unique<TCoolTrayIcon>(hwnd_, [this](bool neverMinimized) {
-    if (neverMinimized && ReadWindowState(Ini()) == 1)
-      ShowWindow(hwnd_, SW_SHOWNORMAL);
-    else
-      ShowForm();
-  });
+  CoolTrayIcon1 = std::make_unique<TCoolTrayIcon>(
+      hwnd_,
+      [this](bool neverMinimized) {
+        if (neverMinimized && ReadWindowState(Ini()) == 1)
+          ShowWindow(hwnd_, SW_SHOWNORMAL);
+        else
+          ShowForm();
+      },
+      *services_.trayShell);
   CoolTrayIcon1->SetHint("Korvel");
-  CoolTrayIcon1->SetIconVisible(true);
+  // The icon first, so that the shell is given the whole record when it is added.
   CoolTrayIcon1->SetIconList(images.ImageListIcon);
+  CoolTrayIcon1->SetIconVisible(true);
   CoolTrayIcon1->SetPopupMenu(PopupActionBarExTray);
   CoolTrayIcon1->SetOnClick([this] { CoolTrayIcon1Click(); });
   CoolTrayIcon1->Loaded();
 }
 
-// The message text box: Tab moves on to the next control instead of typing a tab, and
-// Ctrl+Enter sends; the key still reaches the box afterwards.
-LRESULT CALLBACK TKorvelForm::MessageBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                             DWORD_PTR self) {
-  if (msg == WM_GETDLGCODE) {
-    LRESULT code = DefSubclassProc(hwnd, msg, wp, lp);
-    auto* key = reinterpret_cast<const MSG*>(lp);
-    if (key && key->message == WM_KEYDOWN && key->wParam == VK_TAB)
-      code &= ~(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
-    return code;
-  }
-  if (msg == WM_KEYDOWN)
-    Guarded([&] { reinterpret_cast<TKorvelForm*>(self)->mMessageKeyDown(wp); });
-  if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &TKorvelForm::MessageBoxProc, 0);
-  return DefSubclassProc(hwnd, msg, wp, lp);
-}
-
-void TKorvelForm::mMessageKeyDown(WPARAM key) {
-  bool ctrlOnly = (GetKeyState(VK_CONTROL) & 0x8000) && !(GetKeyState(VK_SHIFT) & 0x8000) &&
-                  !(GetKeyState(VK_MENU) & 0x8000) && !(GetKeyState(VK_LBUTTON) & 0x8000) &&
-                  !(GetKeyState(VK_RBUTTON) & 0x8000) && !(GetKeyState(VK_MBUTTON) & 0x8000);
-  if (key == VK_RETURN && ctrlOnly) ExecuteCommand(ID_ACT_SEND);
-}
-
 void TKorvelForm::CoolTrayIcon1Click() { CoolTrayIcon1->RestoreMainWindow(); }
 
 void TKorvelForm::FormDestroy() {
-  std::vector<std::string> names;
-  int count = static_cast<int>(SendMessageW(edSender, CB_GETCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    int len = static_cast<int>(SendMessageW(edSender, CB_GETLBTEXTLEN, i, 0));
-    std::wstring item(static_cast<size_t>(len > 0 ? len : 0) + 1, L'\0');
-    SendMessageW(edSender, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
-    item.resize(wcslen(item.c_str()));
-    names.push_back(Narrow(item));
-  }
-  NoteWrite(WriteSenderHistory(Ini(), names));
+  NoteWrite(WriteSenderHistory(Ini(), compose_->SenderHistory()));
   // A refused settings write never stops the address book from being saved.
-  SaveAddressBook();
+  addressBook_->SaveAddressBook(Values().RecipientFile);
 }
 
-// Commands whose behaviour has not been built yet do nothing.
-void TKorvelForm::actSendExecute() {}
-void TKorvelForm::actNewExecute() {}
-void TKorvelForm::actAboutExecute() {}
-void TKorvelForm::actHomeExecute() {}
-void TKorvelForm::actMailExecute() {}
-void TKorvelForm::actHelpExecute() {}
-void TKorvelForm::actFAQExecute() {}
-void TKorvelForm::actOptionsExecute() {}
-void TKorvelForm::actImportOxternExecute() {}
-void TKorvelForm::actImportNetExecute() {}
-void TKorvelForm::actImportGroupNetExecute() {}
-void TKorvelForm::actImportUserNetExecute() {}
-void TKorvelForm::actSendTimerExecute() {}
-void TKorvelForm::actStopMessengerExecute() {}
-void TKorvelForm::actStartMessengerExecute() {}
-void TKorvelForm::actWhatNewExecute() {}
-void TKorvelForm::actClearLogExecute() {}
-
-bool TKorvelForm::actSendUpdate() { return gApp.SendInProgress == 0; }
-bool TKorvelForm::actImportOxternUpdate() { return !gApp.ScannerFolder.empty(); }
-
-LRESULT TKorvelForm::ControlColor(HDC dc, HWND control, UINT msg, WPARAM wp, LPARAM lp) {
-  if (control == edSender || GetParent(control) == edSender) {
-    SetBkColor(dc, senderColor_);
-    return reinterpret_cast<LRESULT>(senderBrush_);
-  }
-  return Default(msg, wp, lp);
+void TKorvelForm::FormResize() {
+  if (addressBook_) LayoutControls();
 }
 
-LRESULT TKorvelForm::OnNotify(NMHDR* hdr) {
-  if (hdr->code == TTN_GETDISPINFOW) {
-    auto* info = reinterpret_cast<NMTTDISPINFOW*>(hdr);
-    info->lpszText = const_cast<wchar_t*>(HintFor(static_cast<int>(hdr->idFrom)));
-    return 0;
-  }
-  if (hdr->hwndFrom == ActionToolBar1 && hdr->code == NM_CUSTOMDRAW) {
-    auto* cd = reinterpret_cast<NMTBCUSTOMDRAW*>(hdr);
-    if (cd->nmcd.dwDrawStage == CDDS_PREERASE || cd->nmcd.dwDrawStage == CDDS_PREPAINT) {
-      RECT r;
-      GetClientRect(ActionToolBar1, &r);
-      FillRect(cd->nmcd.hdc, &r, barBrush_);
-    }
-    return CDRF_DODEFAULT;
-  }
-  if (hdr->hwndFrom == TreeAddresses && hdr->code == NM_CLICK) {
-    // The click notification may come before the tree moves its selection: select the
-    // node under the click first, so the click always speaks of the node clicked.
-    TVHITTESTINFO hit{};
-    DWORD at = GetMessagePos();
-    hit.pt = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
-    ScreenToClient(TreeAddresses, &hit.pt);
-    HTREEITEM item = TreeView_HitTest(TreeAddresses, &hit);
-    if (item && (hit.flags & TVHT_ONITEM)) TreeView_SelectItem(TreeAddresses, item);
-    TreeAddressesClick();
-    return 0;
-  }
-  if (hdr->hwndFrom == TreeAddresses && hdr->code == TVN_BEGINLABELEDITW)
-    return !TreeAddressesEditing(reinterpret_cast<NMTVDISPINFOW*>(hdr)->item.hItem);
-  if (hdr->hwndFrom == TreeAddresses && hdr->code == TVN_ENDLABELEDITW)
-    return reinterpret_cast<NMTVDISPINFOW*>(hdr)->item.pszText != nullptr;
-  if (hdr->hwndFrom == TreeAddresses && hdr->code == NM_RCLICK) {
-    // A right click selects the node under the pointer before the pop-up opens.
-    DWORD at = GetMessagePos();
-    POINT screen{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
-    TVHITTESTINFO hit{};
-    hit.pt = screen;
-    ScreenToClient(TreeAddresses, &hit.pt);
-    if (HTREEITEM item = TreeView_HitTest(TreeAddresses, &hit))
-      TreeView_SelectItem(TreeAddresses, item);
-    ShowTreePopup(screen);
-    return TRUE;
-  }
+void TKorvelForm::FormGetMinMaxInfo(MINMAXINFO* mm) { mm->ptMinTrackSize = {320, 320}; }
+
+void TKorvelForm::FormPaint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  if (compose_) compose_->PaintBevel(dc);
+  EndPaint(hwnd_, &ps);
+}
+
+void TKorvelForm::FormCommand(WPARAM wp, LPARAM lp) {
+  // Menus and accelerators send no control; the toolbar sends itself.
+  if (lp == 0 || reinterpret_cast<HWND>(lp) == ActionToolBar1) ExecuteCommand(LOWORD(wp));
+}
+
+LRESULT TKorvelForm::FormNotify(NMHDR* hdr) {
+  if (hdr->code == TTN_GETDISPINFOW) return ToolbarTip(reinterpret_cast<NMTTDISPINFOW*>(hdr));
+  if (hdr->hwndFrom == ActionToolBar1 && hdr->code == NM_CUSTOMDRAW)
+    return ToolbarCustomDraw(reinterpret_cast<NMTBCUSTOMDRAW*>(hdr));
+  if (addressBook_ && hdr->hwndFrom == addressBook_->TreeAddresses)
+    return addressBook_->OnNotify(hdr);
   return 0;
+}
+
+LRESULT TKorvelForm::ToolbarTip(NMTTDISPINFOW* info) {
+  info->lpszText = const_cast<wchar_t*>(HintFor(static_cast<int>(info->hdr.idFrom)));
+  return 0;
+}
+
+LRESULT TKorvelForm::ToolbarCustomDraw(NMTBCUSTOMDRAW* draw) {
+  if (draw->nmcd.dwDrawStage == CDDS_PREERASE || draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+    RECT r;
+    GetClientRect(ActionToolBar1, &r);
+    FillRect(draw->nmcd.hdc, &r, barBrush_);
+  }
+  return CDRF_DODEFAULT;
+}
+
+bool TKorvelForm::FormContextMenu(HWND from, POINT screen) {
+  if (!addressBook_ || from != addressBook_->TreeAddresses) return false;
+  addressBook_->OnContextMenu(screen);
+  return true;
+}
+
+void TKorvelForm::MeasureMenuImage(MEASUREITEMSTRUCT* mis) {
+  if (mis->CtlType == ODT_MENU) MenuImageMeasure(mis);
+}
+
+// Menu images; the status bar's owner-drawn first panel stays empty.
+void TKorvelForm::DrawMenuImage(const DRAWITEMSTRUCT* dis) {
+  if (dis->CtlType == ODT_MENU) MenuImageDraw(dis, images.ImageListToolBar, toolbarGrey_);
+}
+
+LRESULT TKorvelForm::ControlColor(UINT msg, WPARAM wp, LPARAM lp) {
+  HBRUSH brush = compose_
+                     ? compose_->ControlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp))
+                     : nullptr;
+  return brush ? reinterpret_cast<LRESULT>(brush) : Default(msg, wp, lp);
+}
+
+void TKorvelForm::FormClose() {
+  ShowWindow(hwnd_, SW_HIDE);
+  DestroyWindow(hwnd_);
+}
+
+// The program lives in the tray, so a session usually ends with it running: it ends
+// the way a close does, before the system ends the process.
+void TKorvelForm::FormSessionEnd() {
+  sessionEnding_ = true;
+  FormClose();
+}
+
+void TKorvelForm::ExitStep(const std::function<void()>& step) {
+  if (!sessionEnding_) {
+    Guarded(step);
+    return;
+  }
+  try {
+    step();
+  } catch (...) {
+  }
+}
+
+void TKorvelForm::FormDestroyed() {
+  // Workers still handing over from here on are turned away, never waited for.
+  uiCall_.Close();
+  CoolTrayIcon1.reset();
+  // Each step runs even when the one before it failed: nothing is lost for it.
+  ExitStep([&] { FormDestroy(); });
+  ExitStep([&] { WriteSettingsBack(); });
+  addressBook_->Clear();
+  if (!sessionEnding_) ReportRefusedWrites();
+  if (quitOnDestroy_) PostQuitMessage(0);
 }
 
 LRESULT TKorvelForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_SIZE:
-      if (TreeAddresses) LayoutControls();
+      FormResize();
       return 0;
-    case WM_GETMINMAXINFO: {
-      auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
-      mm->ptMinTrackSize = {320, 320};
+    case WM_GETMINMAXINFO:
+      FormGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lp));
       return 0;
-    }
     case WM_PAINT:
-      PaintBevels();
+      FormPaint();
       return 0;
     case WM_COMMAND:
-      if (lp == 0 || reinterpret_cast<HWND>(lp) == ActionToolBar1) ExecuteCommand(LOWORD(wp));
+      FormCommand(wp, lp);
       return 0;
     case WM_NOTIFY:
-      return OnNotify(reinterpret_cast<NMHDR*>(lp));
+      return FormNotify(reinterpret_cast<NMHDR*>(lp));
     case WM_CONTEXTMENU:
-      if (reinterpret_cast<HWND>(wp) == TreeAddresses) {
-        POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-        if (p.x == -1 && p.y == -1) {  // from the keyboard: at the selected node
-          RECT r{};
-          if (HTREEITEM sel = TreeView_GetSelection(TreeAddresses))
-            TreeView_GetItemRect(TreeAddresses, sel, &r, TRUE);
-          p = {r.left, r.bottom};
-          ClientToScreen(TreeAddresses, &p);
-        }
-        ShowTreePopup(p);
+      if (FormContextMenu(reinterpret_cast<HWND>(wp), {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}))
         return 0;
-      }
       return Default(msg, wp, lp);
     case WM_INITMENUPOPUP:
       UpdateCommands();
       return 0;
     case WM_MEASUREITEM:
-      if (reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->CtlType == ODT_MENU)
-        MenuImageMeasure(reinterpret_cast<MEASUREITEMSTRUCT*>(lp));
+      MeasureMenuImage(reinterpret_cast<MEASUREITEMSTRUCT*>(lp));
       return TRUE;
     case WM_DRAWITEM:
-      // Menu images; the status bar's owner-drawn first panel stays empty.
-      if (reinterpret_cast<DRAWITEMSTRUCT*>(lp)->CtlType == ODT_MENU)
-        MenuImageDraw(reinterpret_cast<DRAWITEMSTRUCT*>(lp), images.ImageListToolBar, toolbarGrey_);
+      DrawMenuImage(reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
       return TRUE;
     case WM_COPYDATA:
       ReceiveHandOver(reinterpret_cast<const COPYDATASTRUCT*>(lp));
@@ -344,18 +310,17 @@ LRESULT TKorvelForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORLISTBOX:
-      return ControlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), msg, wp, lp);
+      return ControlColor(msg, wp, lp);
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wp) FormSessionEnd();
+      return 0;
     case WM_CLOSE:
-      ShowWindow(hwnd_, SW_HIDE);
-      DestroyWindow(hwnd_);
+      FormClose();
       return 0;
     case WM_DESTROY:
-      CoolTrayIcon1.reset();
-      // Each step runs even when the one before it failed: nothing is lost for it.
-      Guarded([&] { FormDestroy(); });
-      Guarded([&] { WriteSettingsBack(); });
-      ReportRefusedWrites();
-      if (quitOnDestroy_) PostQuitMessage(0);
+      FormDestroyed();
       return 0;
   }
   return Default(msg, wp, lp);

@@ -1,19 +1,29 @@
-// TKorvelForm: the main window, its controls and command table, and its life from
-// creation to exit.
+// TKorvelForm: the main window. It lays out and wires the panes of the subsystems, owns
+// the command table's menus and toolbar and the values every pane shares, and runs the
+// program's life from creation to exit.
 #pragma once
 
 #include <windows.h>
 
 #include <commctrl.h>
-#include <commdlg.h>
 
+#include <atomic>
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
+#include "addressbook/address_book_pane_win.h"
 #include "app/cool_tray_icon_win.h"
 #include "app/formini_win.h"
 #include "app/splitter_win.h"
+#include "base/ui_thread_call_win.h"
+#include "dialogs/help_commands_win.h"
+#include "import/import_commands_win.h"
+#include "sending/compose_pane_win.h"
+#include "sending/delivery_log_win.h"
+#include "sending/service_control_win.h"
 
 namespace korvel {
 
@@ -29,9 +39,16 @@ struct ImageLists {
   void Free();
 };
 
+// The operating system's services the window reaches through seams: the real ones in
+// the program, recording or scripted ones in tests.
+struct FormServices {
+  TrayShell* trayShell = &SystemTrayShell();
+};
+
 class TKorvelForm : public TFormINI {
  public:
-  explicit TKorvelForm(const std::string& exePath);
+  // `exePath` (UTF-8) decides where the settings and the address book live.
+  explicit TKorvelForm(const std::string& exePath, FormServices services = {});
   ~TKorvelForm() override;
 
   // Creates the window and its controls, then runs FormCreate. False if the system
@@ -50,19 +67,25 @@ class TKorvelForm : public TFormINI {
   void ExecuteCommand(int id);
   bool CommandEnabled(int id) const;
 
-  // Controls.
+  // The panes of the subsystems.
+  TAddressBookPane& AddressBook() { return *addressBook_; }
+  TComposePane& Compose() { return *compose_; }
+  TDeliveryLog& Log() { return *log_; }
+  TImportCommands& Imports() { return *imports_; }
+
+  // Values every pane shares; they live as long as the window object.
+  const std::string& ScannerFolder() const { return scannerFolder_; }
+  std::atomic<uint8_t>& SendInProgress() { return sendInProgress_; }
+  // How workers reach this window's thread.
+  const UiThreadCall& UiCall() const { return uiCall_; }
+
+  // Controls and menus of the form itself.
   HWND ActionToolBar1 = nullptr;
   HWND StatusBar1 = nullptr;
-  HWND TreeAddresses = nullptr;
-  HWND edRecipient = nullptr;
-  HWND edSender = nullptr;
-  HWND mMessage = nullptr;
-  HWND lvLog = nullptr;
   HMENU ActionMainMenuBar1 = nullptr;
   HMENU PopupMenu1 = nullptr;
   HMENU PopupActionBarExTray = nullptr;
   ImageLists images;
-
   std::unique_ptr<TCoolTrayIcon> CoolTrayIcon1;
 
   // Lifecycle.
@@ -71,53 +94,40 @@ class TKorvelForm : public TFormINI {
   void ReceiveHandOver(const COPYDATASTRUCT* data);
   static std::string GetUserFromWindows();
   void CoolTrayIcon1Click();
-  void mMessageKeyDown(WPARAM key);
 
-  // The address tree.
-  void TreeAddressesClick();
-  bool TreeAddressesEditing(HTREEITEM item);  // may the node's text be edited?
-
-  // Commands.
-  void actSendExecute();
-  void actNewExecute();
-  void actAboutExecute();
-  void actHomeExecute();
-  void actMailExecute();
-  void actHelpExecute();
-  void actFAQExecute();
+  // The command table's handlers: each forwards to the subsystem that carries it.
+  void actSendExecute() { compose_->actSendExecute(); }
+  void actNewExecute() { compose_->actNewExecute(); }
+  void actSendTimerExecute() { compose_->actSendTimerExecute(); }
+  bool actSendUpdate() { return compose_->actSendUpdate(); }
+  void actClearLogExecute() { log_->actClearLogExecute(); }
+  void actStartMessengerExecute() { service_.actStartMessengerExecute(); }
+  void actStopMessengerExecute() { service_.actStopMessengerExecute(); }
+  void actAddUserExecute() { addressBook_->actAddUserExecute(); }
+  void actAddGroupExecute() { addressBook_->actAddGroupExecute(); }
+  void actRemoveGroupExecute() { addressBook_->actRemoveGroupExecute(); }
+  void actSortAddressesExecute() { addressBook_->actSortAddressesExecute(); }
+  bool actAddUserUpdate() { return addressBook_->actAddUserUpdate(); }
+  bool actRemoveGroupUpdate() { return addressBook_->actRemoveGroupUpdate(); }
+  void actImportOxternExecute() { imports_->actImportOxternExecute(); }
+  bool actImportOxternUpdate() { return imports_->actImportOxternUpdate(); }
+  void actImportNetExecute() { imports_->actImportNetExecute(); }
+  void actImportGroupNetExecute() { imports_->actImportGroupNetExecute(); }
+  void actImportUserNetExecute() { imports_->actImportUserNetExecute(); }
+  void actAboutExecute() { help_->actAboutExecute(); }
+  void actHomeExecute() { help_->actHomeExecute(); }
+  void actMailExecute() { help_->actMailExecute(); }
+  void actHelpExecute() { help_->actHelpExecute(); }
+  void actFAQExecute() { help_->actFAQExecute(); }
+  void actWhatNewExecute() { help_->actWhatNewExecute(); }
   void actOptionsExecute();
   void actExitExecute();
-  void actAddUserExecute();
-  void actAddGroupExecute();
-  void actRemoveGroupExecute();
-  void actImportOxternExecute();
-  void actImportNetExecute();
-  void actImportGroupNetExecute();
-  void actImportUserNetExecute();
-  void actSendTimerExecute();
-  void actStopMessengerExecute();
-  void actStartMessengerExecute();
-  void actSortAddressesExecute();
-  void actWhatNewExecute();
-  void actClearLogExecute();
-  bool actSendUpdate();
-  bool actAddUserUpdate();
-  bool actRemoveGroupUpdate();
-  bool actImportOxternUpdate();
-
-  // The background colour of edSender: the window colour while it is enabled, the
-  // button-face colour while it is disabled.
-  COLORREF SenderColor() const { return senderColor_; }
-  void ApplySenderPolicy();
 
   // Layout state the splitters change.
   int TreeWidth() const { return treeWidth_; }
   int LogHeight() const { return logHeight_; }
   void SetTreeWidth(int width);
   void SetLogHeight(int height);
-
-  // The open-file dialog of the scanner import, configured once.
-  OPENFILENAMEW& OpenDialogImport() { return openDialogImport_; }
 
   // The text a toolbar button shows as its tooltip.
   static const wchar_t* HintFor(int commandId);
@@ -128,40 +138,52 @@ class TKorvelForm : public TFormINI {
  private:
   void CreateControls();
   void CreateMenus();
-  void LayoutControls();
-  void PaintBevels();
-  void ConfigureOpenDialogImport();
-  void ShowTreePopup(POINT screen);
-  LRESULT OnNotify(NMHDR* hdr);
-  static LRESULT CALLBACK MessageBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                         DWORD_PTR self);
-  LRESULT ControlColor(HDC dc, HWND control, UINT msg, WPARAM wp, LPARAM lp);
   void CreateTrayIcon();
-  void LoadAddressBook();
-  void SaveAddressBook();
+  void LayoutControls();
+  void ShowTreePopup(POINT screen);
 
-  // How much of the address book file the tree holds, which decides how it is saved.
-  enum class AddressBookState { NotRead, ReadPartly, ReadWhole };
-  AddressBookState addressBook_ = AddressBookState::NotRead;
+  // Message handlers.
+  void FormResize();
+  void FormGetMinMaxInfo(MINMAXINFO* mm);
+  void FormPaint();
+  void FormCommand(WPARAM wp, LPARAM lp);
+  LRESULT FormNotify(NMHDR* hdr);
+  bool FormContextMenu(HWND from, POINT screen);
+  void MeasureMenuImage(MEASUREITEMSTRUCT* mis);
+  void DrawMenuImage(const DRAWITEMSTRUCT* dis);
+  LRESULT ControlColor(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT ToolbarTip(NMTTDISPINFOW* info);
+  LRESULT ToolbarCustomDraw(NMTBCUSTOMDRAW* draw);
+  void FormClose();
+  void FormSessionEnd();
+  void FormDestroyed();
+  // One step of the exit: its failure is shown and the next step runs all the same. At
+  // the end of the user's session nothing is shown: the system is waiting.
+  void ExitStep(const std::function<void()>& step);
+
+  FormServices services_;
+  std::string scannerFolder_;
+  std::atomic<uint8_t> sendInProgress_{0};
+  UiThreadCall uiCall_;
+
+  std::unique_ptr<TDeliveryLog> log_;
+  std::unique_ptr<TComposePane> compose_;
+  std::unique_ptr<TAddressBookPane> addressBook_;
+  std::unique_ptr<TImportCommands> imports_;
+  std::unique_ptr<THelpCommands> help_;
+  TServiceControl service_;
 
   HFONT font_ = nullptr;
-  HWND labelRecipient_ = nullptr;
-  HWND labelSender_ = nullptr;
-  HWND groupMessage_ = nullptr;
   std::unique_ptr<TSplitter> splitter1_;  // above the log
   std::unique_ptr<TSplitter> splitter2_;  // right of the tree
   HACCEL accelerators_ = nullptr;
   HBRUSH barBrush_ = nullptr;
   HIMAGELIST toolbarGrey_ = nullptr;
-  COLORREF senderColor_ = 0;
-  HBRUSH senderBrush_ = nullptr;
   int treeWidth_ = 161;
   int logHeight_ = 93;
-  RECT panel3_{};
   std::map<int, bool> shownEnabled_;
-  OPENFILENAMEW openDialogImport_{};
-  wchar_t importFileName_[MAX_PATH] = {};
   bool quitOnDestroy_ = true;
+  bool sessionEnding_ = false;
 };
 
 // Registers the main window class (once per process).

@@ -17,7 +17,6 @@ namespace {
 
 constexpr int kToolbarHeight = 26;
 constexpr int kSplitterSize = 3;
-constexpr int kPanel3Height = 65;
 constexpr int kMinRegion = 30;  // no splitter squeezes a region below this
 constexpr COLORREF kBarColour = RGB(226, 225, 219);
 
@@ -119,26 +118,16 @@ void TKorvelForm::CreateControls() {
   FillToolbar(ActionToolBar1);
 
   // Creation order is the Tab order: lvLog, edRecipient, edSender, mMessage, TreeAddresses.
-  lvLog = MakeChild(hwnd_, WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL,
-                    WS_EX_CLIENTEDGE, IDC_LV_LOG);
-  labelRecipient_ = MakeChild(hwnd_, L"STATIC", L"Получатель", 0, 0, IDC_LABEL_RECIPIENT);
-  edRecipient = MakeChild(hwnd_, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
-                          IDC_ED_RECIPIENT);
-  labelSender_ = MakeChild(hwnd_, L"STATIC", L"Отправитель", 0, 0, IDC_LABEL_SENDER);
-  edSender = MakeChild(hwnd_, L"COMBOBOX", L"",
-                       WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, IDC_ED_SENDER);
-  groupMessage_ =
-      MakeChild(hwnd_, L"BUTTON", L"Текст сообщения", BS_GROUPBOX, 0, IDC_GROUP_MESSAGE);
-  mMessage = MakeChild(hwnd_, L"EDIT", L"", WS_TABSTOP | ES_MULTILINE | ES_WANTRETURN,
-                       WS_EX_CLIENTEDGE, IDC_M_MESSAGE);
-  SendMessageW(mMessage, EM_SETLIMITTEXT, 0, 0);
-  SetWindowSubclass(mMessage, &TKorvelForm::MessageBoxProc, 0, reinterpret_cast<DWORD_PTR>(this));
-  TreeAddresses = MakeChild(hwnd_, WC_TREEVIEWW, L"",
-                            WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
-                                TVS_SHOWSELALWAYS | TVS_EDITLABELS | TVS_TRACKSELECT,
-                            WS_EX_CLIENTEDGE, IDC_TREE_ADDRESSES);
-  TreeView_SetIndent(TreeAddresses, 19);
-  TreeView_SetImageList(TreeAddresses, images.ImageListAdr, TVSIL_NORMAL);
+  log_ = std::make_unique<TDeliveryLog>(hwnd_, images.ImageListLog);
+  compose_ =
+      std::make_unique<TComposePane>(hwnd_, Values(), sendInProgress_,
+                                     TComposePane::Wiring{[this](int id) { ExecuteCommand(id); }});
+  addressBook_ = std::make_unique<TAddressBookPane>(
+      hwnd_, images.ImageListAdr,
+      TAddressBookPane::Wiring{[this](const std::string& text) { compose_->SetRecipients(text); },
+                               [this](POINT screen) { ShowTreePopup(screen); }});
+  imports_ = std::make_unique<TImportCommands>(hwnd_, *addressBook_, scannerFolder_);
+  help_ = std::make_unique<THelpCommands>(hwnd_, Values());
 
   splitter1_ = std::make_unique<TSplitter>(
       hwnd_, IDC_SPLITTER1, TSplitter::Kind::Horizontal, [this](int top) {
@@ -153,25 +142,10 @@ void TKorvelForm::CreateControls() {
   SendMessageW(StatusBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
   SendMessageW(StatusBar1, SB_SETTEXTW, 0 | SBT_OWNERDRAW, 0);
 
-  // The frame stands behind the text box it holds; last in the z-order it paints first
-  // and, being no Tab stop, leaves the Tab order as it is.
-  SetWindowPos(groupMessage_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-
-  ListView_SetExtendedListViewStyle(lvLog, LVS_EX_FULLROWSELECT);
-  ListView_SetImageList(lvLog, images.ImageListLog, LVSIL_SMALL);
-  LVCOLUMNW col{};
-  col.mask = LVCF_TEXT | LVCF_WIDTH;
-  col.cx = 150;
-  col.pszText = const_cast<wchar_t*>(L"Дата");
-  ListView_InsertColumn(lvLog, 0, &col);
-  col.pszText = const_cast<wchar_t*>(L"Информация");
-  ListView_InsertColumn(lvLog, 1, &col);
-
   for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 
   CreateMenus();
-  ConfigureOpenDialogImport();
 }
 
 void TKorvelForm::CreateMenus() {
@@ -186,21 +160,6 @@ void TKorvelForm::CreateMenus() {
   PopupMenu1 = BuildMenu(TreePopupLayout(), true, true);
   PopupActionBarExTray = BuildMenu(TrayPopupLayout(), true, true);
   accelerators_ = BuildAccelerators();
-}
-
-void TKorvelForm::ConfigureOpenDialogImport() {
-  static const wchar_t kFilter[] = L"Файлs Oxtern\0*.cmp\0";
-  OPENFILENAMEW& d = openDialogImport_;
-  d.lStructSize = sizeof d;
-  d.hwndOwner = hwnd_;
-  d.lpstrFilter = kFilter;
-  d.nFilterIndex = 1;
-  d.lpstrFile = importFileName_;
-  d.nMaxFile = MAX_PATH;
-  d.lpstrTitle = L"Импортировать из файла";
-  d.lpstrDefExt = L"cmp";
-  d.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST |
-            OFN_ENABLESIZING | OFN_EXPLORER;
 }
 
 void TKorvelForm::SetTreeWidth(int width) {
@@ -230,8 +189,6 @@ void TKorvelForm::LayoutControls() {
   const int workTop = kToolbarHeight, workBottom = logTop - kSplitterSize;
   const int workHeight = std::max(0, workBottom - workTop);
   const int panelLeft = treeWidth_ + kSplitterSize;
-  const int panelWidth = std::max(0, width - panelLeft);
-  panel3_ = {panelLeft, workTop, panelLeft + panelWidth, workTop + kPanel3Height};
 
   HDWP dwp = BeginDeferWindowPos(14);
   auto place = [&](HWND h, int x, int y, int w, int hgt) {
@@ -239,30 +196,14 @@ void TKorvelForm::LayoutControls() {
                          SWP_NOZORDER | SWP_NOACTIVATE);
   };
   place(ActionToolBar1, 0, 0, width, kToolbarHeight);
-  place(lvLog, 0, logTop, width, logHeight_);
+  log_->Place(dwp, {0, logTop, width, logTop + logHeight_});
   place(splitter1_->Handle(), 0, workBottom, width, kSplitterSize);
-  place(TreeAddresses, 0, workTop, treeWidth_, workHeight);
+  place(addressBook_->TreeAddresses, 0, workTop, treeWidth_, workHeight);
   place(splitter2_->Handle(), treeWidth_, workTop, kSplitterSize, workHeight);
-  place(labelRecipient_, panelLeft + 16, workTop + 10 + 3, 62, 13);
-  place(edRecipient, panelLeft + 80, workTop + 8, 137, 21);
-  place(labelSender_, panelLeft + 8, workTop + 36 + 3, 70, 13);
-  place(edSender, panelLeft + 80, workTop + 32, 137, 200);
-  const int groupTop = workTop + kPanel3Height;
-  const int groupHeight = std::max(0, workBottom - groupTop);
-  place(groupMessage_, panelLeft, groupTop, panelWidth, groupHeight);
-  place(mMessage, panelLeft + 2, groupTop + 15, panelWidth - 4, groupHeight - 17);
+  compose_->Place(dwp, {panelLeft, workTop, std::max(panelLeft, width), workBottom});
   EndDeferWindowPos(dwp);
-  ListView_SetColumnWidth(lvLog, 1, LVSCW_AUTOSIZE_USEHEADER);
-  InvalidateRect(hwnd_, &panel3_, TRUE);
-}
-
-void TKorvelForm::PaintBevels() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd_, &ps);
-  RECT r = panel3_;
-  // A lowered outer and a raised inner ring.
-  DrawEdge(dc, &r, EDGE_ETCHED, BF_RECT);
-  EndPaint(hwnd_, &ps);
+  ListView_SetColumnWidth(log_->lvLog, 1, LVSCW_AUTOSIZE_USEHEADER);
+  InvalidateRect(hwnd_, &compose_->PanelRect(), TRUE);
 }
 
 void TKorvelForm::ShowTreePopup(POINT screen) {

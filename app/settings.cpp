@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "app/text.h"
+#include "base/string_table.h"
+#include "base/text.h"
 
 namespace korvel {
 
@@ -25,7 +26,9 @@ void ReadSettings(const IniFile& ini, const std::string& exePath, Settings& out)
   std::string folder = ExtractFilePath(exePath);
   out.HelpFile = folder + "HELP\\help.htm";
   out.FaqFile = folder + "HELP\\faq.htm";
-  out.RecipientFile = ini.ReadString(kDefaults, "RecipientFile", ChangeFileExt(exePath, ".dat"));
+  const std::string defaultBook = ChangeFileExt(exePath, ".dat");
+  std::string stored = ini.ReadString(kDefaults, "RecipientFile", "");
+  out.RecipientFile = stored.empty() ? defaultBook : Utf8FromCp1251(stored);
 }
 
 bool WriteSettings(IniFile& ini, const Settings& s) {
@@ -33,7 +36,9 @@ bool WriteSettings(IniFile& ini, const Settings& s) {
   ok &= ini.WriteInteger(kDefaults, "MaxSender", s.MaxSender);
   ok &= ini.WriteInteger(kDefaults, "MaxLineLog", s.MaxLineLog);
   ok &= ini.WriteInteger(kDefaults, "MaxThreads", s.MaxThreads);
-  ok &= ini.WriteString(kDefaults, "RecipientFile", s.RecipientFile);
+  std::string book = Cp1251FromUtf8(s.RecipientFile);
+  ok &= ini.WriteString(kDefaults, "RecipientFile",
+                        Utf8FromCp1251(book) == s.RecipientFile ? book : std::string());
   ok &= ini.WriteBool(kDefaults, "PatchInstalled", s.PatchInstalled);
   ok &= ini.WriteInteger(kDefaults, "WhatSend", s.WhatSend);
   return ok;

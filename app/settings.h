@@ -5,10 +5,26 @@
 #include <string>
 #include <vector>
 
-#include "app/defaults.h"
-#include "app/ini_file.h"
+#include <cstdint>
+
+#include "base/ini_file.h"
 
 namespace korvel {
+
+// The values read from the settings file at start and written back at exit. Paths are
+// UTF-8; the file keeps them in Windows-1251.
+struct Settings {
+  int DeltaClear = 5;
+  int MaxSender = 5;
+  int MaxThreads = 50;
+  int MaxLineLog = 300;
+  bool PatchInstalled = true;
+  uint8_t WhatSend = 1;
+  std::string RecipientFile;
+  // Derived from the executable's folder, never stored.
+  std::string HelpFile;
+  std::string FaqFile;
+};
 
 constexpr int kDesignedWidth = 404;
 constexpr int kDesignedHeight = 492;
@@ -17,11 +33,14 @@ constexpr int kDesignedHeight = 492;
 std::string SettingsFileName(const std::string& exePath);
 
 // Fills every setting from the file, with its default where a key is missing or bad,
-// and derives the help, FAQ and default recipient file paths from `exePath`.
+// and derives the help, FAQ and default recipient file paths from `exePath` (UTF-8).
+// An empty RecipientFile means the default path too.
 void ReadSettings(const IniFile& ini, const std::string& exePath, Settings& out);
 
 // Writes the "Defaults" keys in their fixed order. Every key is attempted even after a
-// refused write; returns false if any was refused.
+// refused write; returns false if any was refused. A recipient file path that
+// Windows-1251 cannot spell is the default one (the file could not have named it), and
+// is written as the empty value, which reads back as the default.
 bool WriteSettings(IniFile& ini, const Settings& s);
 
 enum class WindowState { Normal = 0, Minimized = 1, Maximized = 2 };

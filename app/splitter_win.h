@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "app/window_win.h"
+#include "base/window_win.h"
 
 namespace korvel {
 

@@ -1,6 +1,6 @@
 #include "app/version_text.h"
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace korvel {
 

@@ -10,8 +10,8 @@
 
 #include "addressbook/memory_tree.h"
 #include "addressbook/recipient_file.h"
-#include "app/file_io.h"
-#include "app/text.h"
+#include "base/file_io.h"
+#include "base/text.h"
 #include "bench/sample_book.h"
 
 using namespace korvel;

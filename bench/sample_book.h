@@ -5,7 +5,7 @@
 #include <string>
 
 #include "addressbook/address_tree.h"
-#include "app/text.h"
+#include "base/text.h"
 
 namespace korvel {
 

@@ -12,7 +12,7 @@
 #include "addressbook/memory_tree.h"
 #include "addressbook/recipient_file.h"
 #include "addressbook/tree_view_win.h"
-#include "app/file_io.h"
+#include "base/file_io.h"
 #include "bench/sample_book.h"
 
 using namespace korvel;

@@ -1,9 +1,13 @@
 // The recipient file: placing records into the tree, the lenient reader, the writer, the file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
 #include "addressbook/memory_tree.h"
 #include "addressbook/recipient_file.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "tests/core/temp_dir.h"
 
 using namespace korvel;
@@ -78,8 +82,13 @@ TEST(RecipientFile, RecordsThatFitNoPlaceAreKeptWithTheirOwnKinds) {
   EXPECT_EQ(Load("0 0 A\r\n3 2 PC\r\n9 1 u\r\n1 1 v\r\n"), "A:0{PC:2{u:1},v:1}");
   // Negative: the top level.
   EXPECT_EQ(Load("0 0 A\r\n1 1 a\r\n-3 0 B\r\n-2147483648 0 C\r\n"), "A:0{a:1},B:0,C:0");
-  // A kind this program never writes reads as an address.
-  EXPECT_EQ(Load("0 7 A\r\n0 -1 B\r\n0 3 C\r\n"), "A:1,B:1,C:3");
+  // A kind this program never writes shows as an address and is written back as it was read,
+  // so a file the program does not understand is not changed behind the user's back.
+  const std::string odd = "0 7 A\r\n1 -1 B\r\n0 3 C\r\n";
+  EXPECT_EQ(Load(odd), "A:1{B:1},C:3");
+  MemoryTree tree;
+  ASSERT_TRUE(ParseTreeText(odd, tree).ok());
+  EXPECT_EQ(SerializeTree(tree), odd);
 }
 
 TEST(RecipientFile, ReaderIsLenientAboutBlanksAndLineEnds) {
@@ -123,7 +132,10 @@ TEST(RecipientFile, AppendsAfterExistingNodesAndServesOtherKindMaps) {
   MemoryTree tree;
   tree.AddLast(nullptr, "Old", kGroupNode);
   // The scanner's files: kinds 0 and 8 are groups, any other a computer.
-  auto scannerKind = [](int k) { return k == 0 || k == 8 ? 0 : 2; };
+  auto scannerKind = [](int k) {
+    int kind = k == 0 || k == 8 ? kGroupNode : kComputerNode;
+    return NodeKinds{kind, kind};
+  };
   EXPECT_TRUE(ParseTreeText("1 0 Office\r\n1 5 192.168.0.2 (PC2)\r\n1 5 PC3\r\n0 8 Lab\r\n1 5 PC9",
                             tree, scannerKind)
                   .ok());
@@ -141,6 +153,42 @@ TEST(RecipientFile, VeryDeepAndVeryWideBooksLoadInLinearTime) {
   ASSERT_TRUE(ParseTreeText(text, tree).ok());
   EXPECT_EQ(tree.Count(), 200000u);
   EXPECT_EQ(SerializeTree(tree), text);
+}
+
+TEST(AddressTree, ASubtreeWalkStaysBelowItsRootAtAnyDepth) {
+  MemoryTree tree;
+  Node a = tree.AddLast(nullptr, "A", kGroupNode);
+  Node b = tree.AddLast(a, "B", kGroupNode);
+  tree.AddLast(b, "C", kAddressNode);
+  tree.AddLast(a, "D", kAddressNode);
+  tree.AddLast(nullptr, "E", kGroupNode);
+  auto walk = [&](Node root) {
+    std::string seen;
+    ForEachInSubtree(tree, root,
+                     [&](Node n, int depth) { seen += tree.Text(n) + std::to_string(depth); });
+    return seen;
+  };
+  EXPECT_EQ(walk(b), "B0C1");
+  EXPECT_EQ(walk(a), "A0B1C2D1");
+  std::string all;
+  ForEachNode(tree, [&](Node n, int depth) { all += tree.Text(n) + std::to_string(depth); });
+  EXPECT_EQ(all, "A0B1C2D1E0");
+
+  // A chain far deeper than any stack would take one frame per level for.
+  MemoryTree chain;
+  Node node = chain.AddLast(nullptr, "0", kGroupNode);
+  Node middle = nullptr;
+  for (int i = 1; i < 1000000; ++i) {
+    node = chain.AddLast(node, "", kGroupNode);
+    if (i == 500000) middle = node;
+  }
+  int count = 0, deepest = 0;
+  ForEachInSubtree(chain, middle, [&](Node, int depth) {
+    ++count;
+    deepest = depth;
+  });
+  EXPECT_EQ(count, 500000);
+  EXPECT_EQ(deepest, 499999);
 }
 
 TEST(RecipientFileOnDisk, SavesAndLoadsThroughTheFile) {
@@ -223,19 +271,66 @@ TEST(AddressBookAtExit, WithoutRoomForTheCopyTheFileIsNotReplaced) {
   EXPECT_EQ(dir.Read("book.dat"), "0 0 A\r\n");
 }
 
+TEST(AddressBookAtExit, ASaveThatCannotHappenIsReportedWhenItLosesSomething) {
+  TempDir dir;
+  MemoryTree tree;
+  tree.AddLast(nullptr, "A", kGroupNode);
+  TreeFileResult r = SaveAddressBook(dir.Path("missing/book.dat"), tree, true);
+  EXPECT_EQ(r.status, TreeFileStatus::Failed);
+  EXPECT_EQ(r.error, "Unable to write to " + dir.Path("missing/book.dat"));
+  // An empty book and no file: nothing is lost.
+  MemoryTree empty;
+  EXPECT_TRUE(SaveAddressBook(dir.Path("missing/book.dat"), empty, true).ok());
+}
+
+TEST(AddressBookSave, FilesAndFoldersBesideTheBookNeitherStopTheSaveNorAreTouched) {
+  // Whatever stands beside the book under a name a save might think of taking.
+  TempDir dir;
+  const std::string first = "book.dat.~" + std::to_string(TempDir::Pid()) + "-1.tmp";
+  const std::string second = "book.dat.~" + std::to_string(TempDir::Pid()) + "-2.tmp";
+  dir.Write("book.dat", "0 0 Old\r\n");
+  dir.Write("book.dat.tmp", "the user's own file");
+  std::filesystem::create_directory(dir.Path(first));
+  dir.Write(second, "another");
+  MemoryTree tree;
+  tree.AddLast(nullptr, "New", kGroupNode);
+  ASSERT_TRUE(TreeSaveToFile(dir.Path("book.dat"), tree).ok());
+  EXPECT_EQ(dir.Read("book.dat"), "0 0 New\r\n");
+  EXPECT_EQ(dir.Read("book.dat.tmp"), "the user's own file");
+  EXPECT_EQ(dir.Read(second), "another");
+  std::vector<std::string> names;
+  for (auto& e : std::filesystem::directory_iterator(dir.Path("")))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  std::vector<std::string> expected{"book.dat", "book.dat.tmp", first, second};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(names, expected);
+}
+
 #ifndef _WIN32
-#include <unistd.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 TEST(AddressBookSave, ADiskThatFillsPartWayLeavesThePreviousFileIntact) {
-  // The new book is written beside the old one first; here that file is the full device.
+  // The process may write no file larger than 4 KB: the new book stops part-way, as on a
+  // disk that fills up.
   TempDir dir;
   dir.Write("book.dat", "0 0 Old\r\n");
-  ASSERT_EQ(symlink("/dev/full", dir.Path("book.dat.tmp").c_str()), 0);
   MemoryTree tree;
   for (int i = 0; i < 1000; ++i) tree.AddLast(nullptr, "group " + std::to_string(i), kGroupNode);
+  struct rlimit old;
+  getrlimit(RLIMIT_FSIZE, &old);
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = old;
+  small.rlim_cur = 4096;
+  setrlimit(RLIMIT_FSIZE, &small);
   TreeFileResult r = TreeSaveToFile(dir.Path("book.dat"), tree);
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
   EXPECT_EQ(r.status, TreeFileStatus::Failed);
   EXPECT_EQ(r.error.rfind("Disk full", 0), 0u) << r.error;
   EXPECT_EQ(dir.Read("book.dat"), "0 0 Old\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path("")), {}), 1);
 }
 #endif

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "addressbook/ordering.h"
-#include "app/text.h"
+#include "base/text.h"
 
 using namespace korvel;
 

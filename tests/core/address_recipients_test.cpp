@@ -3,7 +3,7 @@
 
 #include "addressbook/memory_tree.h"
 #include "addressbook/recipients.h"
-#include "app/text.h"
+#include "base/text.h"
 
 using namespace korvel;
 

@@ -1,7 +1,7 @@
 // The settings store: reading and writing keys in an INI text, and the file beside it.
 #include <gtest/gtest.h>
 
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 #include "tests/core/temp_dir.h"
 
 using namespace korvel;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/settings.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "tests/core/temp_dir.h"
 
 using namespace korvel;
@@ -58,10 +58,31 @@ TEST_F(SettingsFile, OddValuesReadAsTheProgramUnderstandsThemAndAreWrittenBackCl
   EXPECT_EQ(ini.ReadString("Defaults", "RecipientFile", ""), "D:\\Shared\\book.dat");
 }
 
-TEST_F(SettingsFile, AnEmptyRecipientFileValueIsKeptEmpty) {
+TEST_F(SettingsFile, RecipientFilePathsTheFileCannotSpellStayWithTheProgram) {
+  // An empty value names no file: it means the book beside the program.
   dir.Write("Korvel.ini", "[Defaults]\r\nRecipientFile=\r\n");
   ReadSettings(ini, exe, s);
-  EXPECT_EQ(s.RecipientFile, "");
+  EXPECT_EQ(s.RecipientFile, dir.Path("Korvel.dat"));
+
+  // A stored path is Windows-1251; in memory it is UTF-8.
+  dir.Write("Korvel.ini",
+            "[Defaults]\r\nRecipientFile=D:\\" + Cp1251FromUtf8("Книги") + "\\a.dat\r\n");
+  ReadSettings(ini, exe, s);
+  EXPECT_EQ(s.RecipientFile, "D:\\Книги\\a.dat");
+  ASSERT_TRUE(WriteSettings(ini, s));
+  EXPECT_EQ(ini.ReadString("Defaults", "RecipientFile", ""),
+            "D:\\" + Cp1251FromUtf8("Книги") + "\\a.dat");
+
+  // The program in a folder whose letters Windows-1251 lacks: the book beside it is written
+  // as the empty value, which reads back as that same book, not as "J?rgen".
+  dir.Write("Korvel.ini", "");
+  ReadSettings(ini, "C:\\Users\\Jürgen\\Korvel.exe", s);
+  EXPECT_EQ(s.RecipientFile, "C:\\Users\\Jürgen\\Korvel.dat");
+  EXPECT_EQ(s.HelpFile, "C:\\Users\\Jürgen\\HELP\\help.htm");
+  ASSERT_TRUE(WriteSettings(ini, s));
+  EXPECT_EQ(ini.ReadString("Defaults", "RecipientFile", "?"), "");
+  ReadSettings(ini, "C:\\Users\\Jürgen\\Korvel.exe", s);
+  EXPECT_EQ(s.RecipientFile, "C:\\Users\\Jürgen\\Korvel.dat");
 }
 
 TEST_F(SettingsFile, MaximisedOrMinimisedExitKeepsTheLastNormalPosition) {

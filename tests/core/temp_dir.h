@@ -49,8 +49,9 @@ class TempDir {
                                  std::filesystem::perm_options::remove);
   }
 
- private:
   static long Pid();
+
+ private:
   std::filesystem::path path_;
 };
 

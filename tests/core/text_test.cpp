@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/defaults.h"
-#include "app/text.h"
+#include "base/string_table.h"
+#include "base/text.h"
 
 using namespace korvel;
 

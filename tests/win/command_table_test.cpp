@@ -5,10 +5,12 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "app/command_table_win.h"
-#include "app/defaults.h"
+#include "base/string_table.h"
 #include "res/resource.h"
 #include "tests/win/win_test_util.h"
 
@@ -17,35 +19,58 @@ using namespace korvel::test;
 
 namespace {
 
-// One line per entry: indent, caption (with "\t" shortcut), image index, "off" when
-// disabled; "-" for a separator.
-void Dump(HMENU menu, int depth, std::wostringstream& out) {
-  for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
-    wchar_t text[256] = {};
-    MENUITEMINFOW mii{};
-    mii.cbSize = sizeof mii;
-    mii.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_DATA | MIIM_STATE | MIIM_SUBMENU | MIIM_ID;
-    mii.dwTypeData = text;
-    mii.cch = 256;
-    GetMenuItemInfoW(menu, i, TRUE, &mii);
-    out << std::wstring(depth * 2, L' ');
-    if (mii.fType & MFT_SEPARATOR) {
-      out << L"-\n";
+struct Item {
+  UINT id = 0;
+  bool separator = false;
+  HMENU sub = nullptr;
+  std::wstring text;
+  int image = -1;
+};
+
+Item ItemAt(HMENU menu, int i) {
+  wchar_t text[256] = {};
+  MENUITEMINFOW mii{};
+  mii.cbSize = sizeof mii;
+  mii.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_DATA | MIIM_SUBMENU | MIIM_ID;
+  mii.dwTypeData = text;
+  mii.cch = 256;
+  GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &mii);
+  return {mii.wID, (mii.fType & MFT_SEPARATOR) != 0, mii.hSubMenu, text,
+          static_cast<int>(static_cast<LONG_PTR>(mii.dwItemData))};
+}
+
+// Compares a built menu with its layout entry by entry; collects the commands it holds.
+void ExpectMenuFollowsLayout(HMENU menu, const std::vector<MenuEntry>& layout,
+                             std::set<int>& commands, const std::wstring& where) {
+  ASSERT_EQ(GetMenuItemCount(menu), static_cast<int>(layout.size())) << where;
+  for (size_t i = 0; i < layout.size(); ++i) {
+    const MenuEntry& e = layout[i];
+    Item item = ItemAt(menu, static_cast<int>(i));
+    std::wstring at = where + L"/" + std::to_wstring(i);
+    if (e.command == 0 && !e.caption) {
+      EXPECT_TRUE(item.separator) << at;
       continue;
     }
-    out << text;
-    if (!mii.hSubMenu)
-      out << L" [" << static_cast<int>(static_cast<LONG_PTR>(mii.dwItemData)) << L"]";
-    if (mii.fState & MFS_GRAYED) out << L" off";
-    out << L"\n";
-    if (mii.hSubMenu) Dump(mii.hSubMenu, depth + 1, out);
+    if (e.command == 0) {
+      EXPECT_EQ(item.text, e.caption) << at;
+      ASSERT_NE(item.sub, nullptr) << at;
+      ExpectMenuFollowsLayout(item.sub, e.children, commands, at + L"/" + e.caption);
+      continue;
+    }
+    const Command* c = FindCommand(e.command);
+    ASSERT_NE(c, nullptr) << at;
+    commands.insert(c->id);
+    std::wstring shortcut = ShortcutText(*c);
+    EXPECT_EQ(item.id, static_cast<UINT>(c->id)) << at;
+    EXPECT_EQ(item.text, std::wstring(e.caption ? e.caption : c->caption) +
+                             (shortcut.empty() ? L"" : L"\t" + shortcut))
+        << at;
+    EXPECT_EQ(item.image, e.showImage ? c->image : -1) << at;
   }
 }
 
-std::wstring Dump(HMENU menu) {
-  std::wostringstream out;
-  Dump(menu, 0, out);
-  return out.str();
+bool Grayed(HMENU menu, int id) {
+  return (GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND) & MF_GRAYED) != 0;
 }
 
 class MainWindow : public ::testing::Test, public FormFixture {
@@ -55,98 +80,52 @@ class MainWindow : public ::testing::Test, public FormFixture {
 
 }  // namespace
 
-TEST_F(MainWindow, MainMenuFollowsTheCommandTable) {
-  gApp.ScannerFolder.clear();
-  form->UpdateCommands();
-  EXPECT_EQ(Dump(form->ActionMainMenuBar1),
-            L"&Сообщение\n"
-            L"  Новое [0]\n"
-            L"  Отправить сообщение [1]\n"
-            L"  Отправить многократно [19]\n"
-            L"  Импортировать\n"
-            L"    из &Oxtern [18] off\n"
-            L"    компьютер из сети [17]\n"
-            L"    группу компьютеров из сети [15]\n"
-            L"    пользователей с сервера [16]\n"
-            L"  -\n"
-            L"  Настройки\tCtrl+O [4]\n"
-            L"  -\n"
-            L"  Выход [-1]\n"
-            L"Дополнительно\n"
-            L"  Запустить службу сообщений [-1]\n"
-            L"  Остановить службу сообщений [-1]\n"
-            L"  -\n"
-            L"  Очистить историю [-1]\n"
-            L"  Сортировать адреса [-1]\n"
-            L"&Помощь\n"
-            L"  Руководство пользователя\tF1 [7]\n"
-            L"  &FAQ [-1]\n"
-            L"  Что нового? [-1]\n"
-            L"  Открыть &Web страницу Korvel [5]\n"
-            L"  Написать письмо автору [6]\n"
-            L"  -\n"
-            L"  О программе... [3]\n");
-}
+TEST_F(MainWindow, EveryCommandStandsInItsMenusWithItsCaptionImageAndShortcut) {
+  std::set<int> seen;
+  ExpectMenuFollowsLayout(form->ActionMainMenuBar1, MainMenuLayout(), seen, L"main");
+  ExpectMenuFollowsLayout(form->PopupMenu1, TreePopupLayout(), seen, L"tree");
+  ExpectMenuFollowsLayout(form->PopupActionBarExTray, TrayPopupLayout(), seen, L"tray");
+  for (const Command& c : Commands()) EXPECT_TRUE(seen.count(c.id)) << c.name;
 
-TEST_F(MainWindow, PopupsFollowTheCommandTable) {
-  gApp.ScannerFolder = "C:\\Scanner";
-  form->UpdateCommands();
-  // With no node selected there is nothing to add to or delete.
-  EXPECT_EQ(Dump(form->PopupMenu1),
-            L"Добавить адрес [11] off\n"
-            L"Создать группу адресов [9]\n"
-            L"Удалить [10] off\n"
-            L"-\n"
-            L"Импортировать адреса\n"
-            L"  из Oxtern [18]\n"
-            L"  компьютер из сети [17]\n"
-            L"  группу компьютеров из сети [15]\n"
-            L"-\n"
-            L"Сортировать адреса [-1]\n");
-  // Stopping the service stands above starting it here, the other way round in the menu bar.
-  EXPECT_EQ(Dump(form->PopupActionBarExTray),
-            L"Остановить службу сообщений [-1]\n"
-            L"Запустить службу сообщений [-1]\n"
-            L"-\n"
-            L"О программе... [3]\n"
-            L"-\n"
-            L"Выход [-1]\n");
-}
-
-TEST_F(MainWindow, ToolbarShowsImagesWithHintsAsTooltips) {
-  std::wostringstream out;
-  int n = static_cast<int>(SendMessageW(form->ActionToolBar1, TB_BUTTONCOUNT, 0, 0));
-  for (int i = 0; i < n; ++i) {
-    TBBUTTON b{};
-    SendMessageW(form->ActionToolBar1, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&b));
-    if (b.fsStyle & BTNS_SEP) {
-      out << L"-\n";
-      continue;
-    }
-    NMTTDISPINFOW info{};
-    info.hdr.hwndFrom =
-        reinterpret_cast<HWND>(SendMessageW(form->ActionToolBar1, TB_GETTOOLTIPS, 0, 0));
-    info.hdr.idFrom = static_cast<UINT_PTR>(b.idCommand);
-    info.hdr.code = TTN_GETDISPINFOW;
-    SendMessageW(form->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
-    out << b.iBitmap << L" " << (info.lpszText ? info.lpszText : L"") << L"\n";
-  }
-  EXPECT_EQ(out.str(),
-            L"0 Новое сообщение\n1 Отправить сообщение\n19 Отправить многократно\n-\n"
-            L"4 Настройки программы\n7 Руководство пользователя\n"
-            L"5 Открыть Web страницу Korvel\n6 Написать письмо автору\n3 О программе...\n");
-  EXPECT_EQ(ImageList_GetImageCount(form->images.ImageListToolBar), 21);
+  // Images come from the toolbar's list, which must hold every index the table uses.
+  int images = ImageList_GetImageCount(form->images.ImageListToolBar);
+  EXPECT_EQ(images, 21);
+  for (const Command& c : Commands()) EXPECT_LT(c.image, images) << c.name;
   EXPECT_EQ(ImageList_GetImageCount(form->images.ImageListAdr), 4);
   EXPECT_EQ(ImageList_GetImageCount(form->images.ImageListLog), 2);
   EXPECT_EQ(ImageList_GetImageCount(form->images.ImageListIcon), 1);
 }
 
+TEST_F(MainWindow, ToolbarButtonsShowTheirCommandsImagesWithHintsAsTooltips) {
+  const std::vector<int>& layout = ToolbarLayout();
+  HWND bar = form->ActionToolBar1;
+  ASSERT_EQ(SendMessageW(bar, TB_BUTTONCOUNT, 0, 0), static_cast<LRESULT>(layout.size()));
+  for (size_t i = 0; i < layout.size(); ++i) {
+    TBBUTTON b{};
+    SendMessageW(bar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&b));
+    if (layout[i] == 0) {
+      EXPECT_TRUE(b.fsStyle & BTNS_SEP) << i;
+      continue;
+    }
+    const Command* c = FindCommand(layout[i]);
+    EXPECT_EQ(b.idCommand, c->id) << i;
+    EXPECT_EQ(b.iBitmap, c->image) << i;
+    EXPECT_GE(c->image, 0) << c->name;  // image only: a button without one would be blank
+    NMTTDISPINFOW info{};
+    info.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageW(bar, TB_GETTOOLTIPS, 0, 0));
+    info.hdr.idFrom = static_cast<UINT_PTR>(b.idCommand);
+    info.hdr.code = TTN_GETDISPINFOW;
+    SendMessageW(form->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(std::wstring(info.lpszText ? info.lpszText : L""), c->hint ? c->hint : L"") << i;
+  }
+}
+
 TEST_F(MainWindow, AnUpdateHandlerReachesMenuAndToolbarAtOnce) {
   auto off = [&](int id) {
-    return (GetMenuState(form->ActionMainMenuBar1, id, MF_BYCOMMAND) & MF_GRAYED) != 0 &&
-           !SendMessageW(form->ActionToolBar1, TB_ISBUTTONENABLED, id, 0);
+    return Grayed(form->ActionMainMenuBar1, id) &&
+           !SendMessageW(form->ActionToolBar1, TB_ISBUTTONENABLED, static_cast<WPARAM>(id), 0);
   };
-  gApp.SendInProgress = 1;
+  form->SendInProgress() = 1;
   form->UpdateCommands();
   EXPECT_TRUE(off(ID_ACT_SEND));
   EXPECT_TRUE(off(ID_ACT_NEW));
@@ -154,7 +133,7 @@ TEST_F(MainWindow, AnUpdateHandlerReachesMenuAndToolbarAtOnce) {
   EXPECT_FALSE(off(ID_ACT_OPTIONS));
 
   // The message loop re-evaluates every rule whenever the program is idle.
-  gApp.SendInProgress = 0;
+  form->SendInProgress() = 0;
   static bool seenOn = false;
   static HWND toolbar = nullptr;
   toolbar = form->ActionToolBar1;
@@ -168,52 +147,65 @@ TEST_F(MainWindow, AnUpdateHandlerReachesMenuAndToolbarAtOnce) {
   EXPECT_FALSE(off(ID_ACT_SEND));
 }
 
-TEST_F(MainWindow, ShortcutsAndTheScannerImportRule) {
+TEST_F(MainWindow, EveryShortcutIsAnAcceleratorOfItsCommand) {
   HACCEL table = BuildAccelerators();
-  ACCEL accels[8];
-  int n = CopyAcceleratorTableW(table, accels, 8);
+  ACCEL accels[64];
+  int n = CopyAcceleratorTableW(table, accels, 64);
   DestroyAcceleratorTable(table);
-  ASSERT_EQ(n, 2);
-  EXPECT_EQ(accels[0].cmd, ID_ACT_HELP);
-  EXPECT_EQ(accels[0].key, VK_F1);
-  EXPECT_EQ(accels[1].cmd, ID_ACT_OPTIONS);
-  EXPECT_EQ(accels[1].key, 'O');
-  EXPECT_EQ(accels[1].fVirt, FVIRTKEY | FCONTROL);
+  std::set<int> withShortcut;
+  for (const Command& c : Commands())
+    if (c.shortcutKey) withShortcut.insert(c.id);
+  ASSERT_EQ(n, static_cast<int>(withShortcut.size()));
+  for (int i = 0; i < n; ++i) {
+    const Command* c = FindCommand(accels[i].cmd);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(accels[i].key, c->shortcutKey) << c->name;
+    EXPECT_EQ(accels[i].fVirt, FVIRTKEY | c->shortcutFlags) << c->name;
+  }
+}
 
-  gApp.ScannerFolder = "C:\\Scanner";
+TEST_F(MainWindow, TheScannerImportFollowsTheRegistryValueReadAtStart) {
+  EXPECT_TRUE(Grayed(form->PopupMenu1, ID_ACT_IMPORT_OXTERN));
+  form.reset();
+  {
+    ScannerKey key;
+    key.Set(L"C:\\Scanner");
+    Create();
+    EXPECT_FALSE(Grayed(form->PopupMenu1, ID_ACT_IMPORT_OXTERN));
+    EXPECT_FALSE(Grayed(form->ActionMainMenuBar1, ID_ACT_IMPORT_OXTERN));
+  }
+  // The value read at start stays for the run.
   form->UpdateCommands();
-  EXPECT_FALSE(GetMenuState(form->PopupMenu1, ID_ACT_IMPORT_OXTERN, MF_BYCOMMAND) & MF_GRAYED);
-  gApp.ScannerFolder.clear();
-  form->UpdateCommands();
-  EXPECT_TRUE(GetMenuState(form->PopupMenu1, ID_ACT_IMPORT_OXTERN, MF_BYCOMMAND) & MF_GRAYED);
+  EXPECT_FALSE(Grayed(form->PopupMenu1, ID_ACT_IMPORT_OXTERN));
 }
 
 TEST_F(MainWindow, TabOrderColumnsAndTheImportDialog) {
   std::vector<HWND> order;
-  HWND at = form->lvLog;
+  HWND at = form->Log().lvLog;
   for (int i = 0; i < 5; ++i) {
     order.push_back(at);
     at = GetNextDlgTabItem(form->Handle(), at, FALSE);
   }
-  EXPECT_EQ(order, (std::vector<HWND>{form->lvLog, form->edRecipient, form->edSender,
-                                      form->mMessage, form->TreeAddresses}));
-  EXPECT_EQ(at, form->lvLog);
+  EXPECT_EQ(order, (std::vector<HWND>{form->Log().lvLog, form->Compose().edRecipient,
+                                      form->Compose().edSender, form->Compose().mMessage,
+                                      form->AddressBook().TreeAddresses}));
+  EXPECT_EQ(at, form->Log().lvLog);
 
   wchar_t text[64];
   LVCOLUMNW col{};
   col.mask = LVCF_TEXT | LVCF_WIDTH;
   col.pszText = text;
   col.cchTextMax = 64;
-  ASSERT_TRUE(ListView_GetColumn(form->lvLog, 0, &col));
+  ASSERT_TRUE(ListView_GetColumn(form->Log().lvLog, 0, &col));
   EXPECT_EQ(std::wstring(text), L"Дата");
   EXPECT_EQ(col.cx, 150);
-  ASSERT_TRUE(ListView_GetColumn(form->lvLog, 1, &col));
+  ASSERT_TRUE(ListView_GetColumn(form->Log().lvLog, 1, &col));
   EXPECT_EQ(std::wstring(text), L"Информация");
   RECT rc;
-  GetClientRect(form->lvLog, &rc);
+  GetClientRect(form->Log().lvLog, &rc);
   EXPECT_EQ(col.cx, rc.right - 150);
 
-  const OPENFILENAMEW& d = form->OpenDialogImport();
+  const OPENFILENAMEW& d = form->Imports().OpenDialogImport();
   EXPECT_EQ(std::wstring(d.lpstrTitle), L"Импортировать из файла");
   EXPECT_EQ(std::wstring(d.lpstrFilter), L"Файл\x0073 Oxtern");  // a Latin s
   EXPECT_EQ(std::wstring(d.lpstrFilter + wcslen(d.lpstrFilter) + 1), L"*.cmp");
@@ -240,10 +232,10 @@ TEST_F(MainWindow, SplittersMoveTheirBoundaryAndResizingKeepsRegionsAligned) {
     SendMessageW(s, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
     SendMessageW(s, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
   };
-  EXPECT_EQ(rectOf(form->TreeAddresses).right, 161);
+  EXPECT_EQ(rectOf(form->AddressBook().TreeAddresses).right, 161);
   drag(IDC_SPLITTER2, {1, 10}, {41, 10});
   EXPECT_EQ(form->TreeWidth(), 201);
-  EXPECT_EQ(rectOf(form->lvLog).bottom - rectOf(form->lvLog).top, 93);
+  EXPECT_EQ(rectOf(form->Log().lvLog).bottom - rectOf(form->Log().lvLog).top, 93);
   drag(IDC_SPLITTER1, {10, 1}, {10, -19});
   EXPECT_EQ(form->LogHeight(), 113);
   drag(IDC_SPLITTER2, {1, 10}, {-5000, 10});
@@ -253,9 +245,9 @@ TEST_F(MainWindow, SplittersMoveTheirBoundaryAndResizingKeepsRegionsAligned) {
     SetWindowPos(h, nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOMOVE);
     RECT client;
     GetClientRect(h, &client);
-    RECT tree = rectOf(form->TreeAddresses), log = rectOf(form->lvLog);
+    RECT tree = rectOf(form->AddressBook().TreeAddresses), log = rectOf(form->Log().lvLog);
     RECT split2 = rectOf(GetDlgItem(h, IDC_SPLITTER2)), status = rectOf(form->StatusBar1);
-    RECT memo = rectOf(form->mMessage), toolbar = rectOf(form->ActionToolBar1);
+    RECT memo = rectOf(form->Compose().mMessage), toolbar = rectOf(form->ActionToolBar1);
     EXPECT_EQ(toolbar.bottom, 26);
     EXPECT_EQ(tree.top, 26);
     EXPECT_EQ(split2.left, tree.right);
@@ -272,16 +264,16 @@ TEST_F(MainWindow, SplittersMoveTheirBoundaryAndResizingKeepsRegionsAligned) {
 
 TEST_F(MainWindow, TabLeavesTheMessageBoxForTheTree) {
   ShowWindow(form->Handle(), SW_SHOW);
-  SetFocus(form->mMessage);
-  ASSERT_EQ(GetFocus(), form->mMessage);
+  SetFocus(form->Compose().mMessage);
+  ASSERT_EQ(GetFocus(), form->Compose().mMessage);
   // Through the program's own message loop, where the dialog keys are handled.
-  PostMessageW(form->mMessage, WM_KEYDOWN, VK_TAB, 0);
-  PostMessageW(form->mMessage, WM_KEYUP, VK_TAB, 0);
+  PostMessageW(form->Compose().mMessage, WM_KEYDOWN, VK_TAB, 0);
+  PostMessageW(form->Compose().mMessage, WM_KEYUP, VK_TAB, 0);
   SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     PostQuitMessage(0);
   });
   form->Run();
-  EXPECT_EQ(GetFocus(), form->TreeAddresses);
-  EXPECT_EQ(GetWindowTextLengthW(form->mMessage), 0);
+  EXPECT_EQ(GetFocus(), form->AddressBook().TreeAddresses);
+  EXPECT_EQ(GetWindowTextLengthW(form->Compose().mMessage), 0);
 }

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/text_win.h"
+#include "base/text_win.h"
 #include "res/resource.h"
 #include "tests/win/win_test_util.h"
 
@@ -41,7 +41,7 @@ struct Process {
 class HandOver : public ::testing::Test {
  protected:
   void SetUp() override {
-    exe = Widen(dir.Path("Korvel.exe"));
+    exe = WidePath(dir.Path("Korvel.exe"));
     ASSERT_TRUE(CopyFileW(KorvelExePath().c_str(), exe.c_str(), FALSE));
   }
   HWND WaitForMainWindow() {

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/defaults.h"
-#include "app/text_win.h"
+#include "app/version_text.h"
+#include "base/string_table.h"
+#include "base/text_win.h"
 #include "res/resource.h"
+#include "res/version.h"
 #include "tests/win/win_test_util.h"
 
 using namespace korvel;
@@ -24,18 +26,6 @@ std::vector<std::string> SenderList(HWND combo) {
   }
   return items;
 }
-
-struct ScannerKey {
-  HKEY key = nullptr;
-  ScannerKey() {
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SoftWare\\Brenholt", 0, nullptr, 0, KEY_ALL_ACCESS,
-                    nullptr, &key, nullptr);
-  }
-  ~ScannerKey() {
-    RegCloseKey(key);
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SoftWare\\Brenholt");
-  }
-};
 
 }  // namespace
 
@@ -99,8 +89,8 @@ TEST_F(MainForm, SenderHistoryLoadsSkippingEmptiesAndIsWrittenBackUpToItsLength)
                               "\r\nSender2=\r\nSender3=" + Cp("Иванов") +
                               "\r\nSender4=d\r\nSender5=e\r\n");
   TKorvelForm& f = Create();
-  EXPECT_EQ(SenderList(f.edSender), std::vector<std::string>{Cp("Петров")});
-  EXPECT_EQ(GetWindowText1251(f.edSender), Cp("Петров"));
+  EXPECT_EQ(SenderList(f.Compose().edSender), std::vector<std::string>{Cp("Петров")});
+  EXPECT_EQ(GetWindowText1251(f.Compose().edSender), Cp("Петров"));
   Close();
   IniFile ini(dir.Path("Korvel.ini"));
   EXPECT_EQ(ini.ReadString("Sender", "Sender1", ""), Cp("Петров"));
@@ -113,8 +103,9 @@ TEST_F(MainForm, SenderHistoryReadsAllNonEmptyKeysUpToMaxSender) {
   dir.Write("Korvel.ini", "[Sender]\r\nSender1=" + Cp("Петров") +
                               "\r\nSender2=\r\nSender3=" + Cp("Иванов") + "\r\n");
   TKorvelForm& f = Create();
-  EXPECT_EQ(SenderList(f.edSender), (std::vector<std::string>{Cp("Петров"), Cp("Иванов")}));
-  EXPECT_EQ(GetWindowText1251(f.edSender), Cp("Петров"));
+  EXPECT_EQ(SenderList(f.Compose().edSender),
+            (std::vector<std::string>{Cp("Петров"), Cp("Иванов")}));
+  EXPECT_EQ(GetWindowText1251(f.Compose().edSender), Cp("Петров"));
 }
 
 TEST_F(MainForm, WithoutHistoryTheListHoldsTheUserName) {
@@ -122,7 +113,7 @@ TEST_F(MainForm, WithoutHistoryTheListHoldsTheUserName) {
   TKorvelForm& f = Create();
   std::string user = TKorvelForm::GetUserFromWindows();
   EXPECT_FALSE(user.empty());
-  EXPECT_EQ(SenderList(f.edSender), std::vector<std::string>{user});
+  EXPECT_EQ(SenderList(f.Compose().edSender), std::vector<std::string>{user});
 }
 
 TEST_F(MainForm, WhatSendZeroDisablesTheSenderFieldWithTheFaceColour) {
@@ -130,11 +121,11 @@ TEST_F(MainForm, WhatSendZeroDisablesTheSenderFieldWithTheFaceColour) {
     dir.Write("Korvel.ini", std::string("[Defaults]\r\nWhatSend=") + value + "\r\n");
     TKorvelForm& f = Create();
     bool off = value[0] == '0' || value[0] == '2';
-    EXPECT_EQ(IsWindowEnabled(f.edSender) != 0, !off) << value;
+    EXPECT_EQ(IsWindowEnabled(f.Compose().edSender) != 0, !off) << value;
     COLORREF want = GetSysColor(off ? COLOR_BTNFACE : COLOR_WINDOW);
-    EXPECT_EQ(f.SenderColor(), want) << value;
+    EXPECT_EQ(f.Compose().SenderColor(), want) << value;
     // What the window answers when the field's edit part asks for its colours.
-    HWND edit = FindWindowExW(f.edSender, nullptr, L"Edit", nullptr);
+    HWND edit = FindWindowExW(f.Compose().edSender, nullptr, L"Edit", nullptr);
     ASSERT_NE(edit, nullptr);
     HDC dc = GetDC(edit);
     auto brush = reinterpret_cast<HBRUSH>(
@@ -153,41 +144,49 @@ TEST_F(MainForm, CaptionNamesTheVersionMakerAndHostWithAnEmDash) {
   TKorvelForm& f = Create();
   wchar_t caption[256] = {};
   GetWindowTextW(f.Handle(), caption, 256);
-  EXPECT_EQ(std::wstring(caption),
-            L"Korvel 1.3 \u2014 Brenholt: " + Widen(LoadStr(IDS_MAKER_HOST)));
+  EXPECT_EQ(std::wstring(caption), Widen(ShortVersionText("Korvel", KORVEL_FILE_VERSION_TEXT)) +
+                                       L" \u2014 Brenholt: " + Widen(LoadStr(IDS_MAKER_HOST)));
   EXPECT_EQ(ApplicationTitle(), Narrow(caption));
 }
 
-TEST_F(MainForm, ScannerFolderComesFromTheRegistry) {
+TEST_F(MainForm, ScannerFolderComesFromEitherRegistryViewReadOnly) {
   {
-    ScannerKey key;
-    std::wstring folder = L"C:\\Program Files\\Scanner";
-    RegSetValueExW(key.key, L"Oxtern", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                   static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+    // A 32-bit scanner writes the 32-bit view; it comes first.
+    ScannerKey wow(KEY_WOW64_32KEY), native(KEY_WOW64_64KEY);
+    wow.Set(L"C:\\Program Files (x86)\\Scanner");
+    native.Set(L"C:\\Program Files\\Scanner");
     Create();
-    EXPECT_EQ(gApp.ScannerFolder, "C:\\Program Files\\Scanner");
+    EXPECT_EQ(form->ScannerFolder(), "C:\\Program Files (x86)\\Scanner");
+    form.reset();
+  }
+  {
+    ScannerKey native(KEY_WOW64_64KEY);
+    native.Set(L"C:\\Program Files\\Scanner");
+    Create();
+    EXPECT_EQ(form->ScannerFolder(), "C:\\Program Files\\Scanner");
     form.reset();
 
-    RegSetValueExW(key.key, L"Oxtern", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), 2);
+    native.Set(L"");
     Create();
-    EXPECT_EQ(gApp.ScannerFolder, "");
+    EXPECT_EQ(form->ScannerFolder(), "");
     form.reset();
 
     DWORD number = 5;
-    RegSetValueExW(key.key, L"Oxtern", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+    RegSetValueExW(native.key, L"Oxtern", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
                    sizeof number);
     TKorvelForm& f = Create();
     EXPECT_EQ(messages, std::vector<std::string>{"Invalid data type for 'Oxtern'"});
     // The start-up steps after the failed one are skipped; the window still works.
-    EXPECT_EQ(SendMessageW(f.edSender, CB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(f.Compose().edSender, CB_GETCOUNT, 0, 0), 0);
+    form.reset();
   }
   Create();
-  EXPECT_EQ(gApp.ScannerFolder, "");
+  EXPECT_EQ(form->ScannerFolder(), "");
 }
 
 TEST_F(MainForm, ARefusedSettingsWriteIsReportedOnceWithTheFullPath) {
   dir.Write("Korvel.ini", "[Defaults]\r\nMaxThreads=10\r\n");
-  std::wstring ini = Widen(dir.Path("Korvel.ini"));
+  std::wstring ini = WidePath(dir.Path("Korvel.ini"));
   SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_READONLY);
   Create();
   Close();
@@ -198,24 +197,24 @@ TEST_F(MainForm, ARefusedSettingsWriteIsReportedOnceWithTheFullPath) {
 
 TEST_F(MainForm, AHandOverOfAnySizeOrContentIsTakenSafely) {
   TKorvelForm& f = Create();
-  SetWindowTextW(f.edRecipient, L"before");
+  SetWindowTextW(f.Compose().edRecipient, L"before");
   COPYDATASTRUCT empty{0, 0, nullptr};
   SendMessageW(f.Handle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&empty));
-  EXPECT_EQ(TextOf(f.edRecipient), L"before");
+  EXPECT_EQ(TextOf(f.Compose().edRecipient), L"before");
 
   std::string text = Cp("ПК7");
   COPYDATASTRUCT one{0, static_cast<DWORD>(text.size()), text.data()};
   SendMessageW(f.Handle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&one));
-  EXPECT_EQ(TextOf(f.edRecipient), L"ПК7");
+  EXPECT_EQ(TextOf(f.Compose().edRecipient), L"ПК7");
 
   std::string big(300000, 'x');
   big[5] = '\0';
   COPYDATASTRUCT large{7, static_cast<DWORD>(big.size()), big.data()};
   SendMessageW(f.Handle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&large));
-  EXPECT_EQ(TextOf(f.edRecipient), L"xxxxx");
+  EXPECT_EQ(TextOf(f.Compose().edRecipient), L"xxxxx");
 
   COPYDATASTRUCT bogus{0, 10, nullptr};
   SendMessageW(f.Handle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&bogus));
   SendMessageW(f.Handle(), WM_COPYDATA, 0, 0);
-  EXPECT_EQ(TextOf(f.edRecipient), L"xxxxx");
+  EXPECT_EQ(TextOf(f.Compose().edRecipient), L"xxxxx");
 }

@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 #include "tests/win/win_test_util.h"
 
 using namespace korvel;

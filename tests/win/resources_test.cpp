@@ -5,8 +5,12 @@
 
 #include <vector>
 
-#include "app/defaults_win.h"
-#include "app/text_win.h"
+#include "app/version_text.h"
+#include "app/version_win.h"
+#include "base/string_table.h"
+#include "base/text.h"
+#include "base/text_win.h"
+#include "res/version.h"
 #include "tests/win/win_test_util.h"
 
 using namespace korvel;
@@ -29,38 +33,28 @@ std::string StringOf(HMODULE m, unsigned id) {
 
 }  // namespace
 
-TEST(Resources, StringTableHoldsEveryTextByteForByte) {
+TEST(Resources, TheStringTableHoldsEveryEntryOfTheListAndTheLatinLettersStay) {
   Module m;
   ASSERT_NE(m.h, nullptr);
-  const std::pair<unsigned, std::string> expected[] = {
-      {65200, "\\IpAddresses\\"},
-      {65201, Cp("Вся сеть")},
-      {65202,
-       "\xC2\xFB\xE1"
-       "e"
-       "\xF0\xE8\xF2\xE5 \xEA\xEE\xEC\xEF\xFC\xFE\xF2\xE5\xF0"},
-      {65203,
-       "\xC2\xFB\xE1"
-       "e"
-       "\xF0\xE8\xF2\xE5 \xE3\xF0\xF3\xEF\xEF\xF3"},
-      {65204, "Sender"},
-      {65205, Cp("Новая группа")},
-      {65206, Cp("Укажите пожалуйста имя сервера")},
-      {65207, Cp("Служба сообщений - запущена")},
-      {65208, Cp("Службу сообщений не удалось запустить")},
-      {65209, Cp("Служба сообщений - остановлена")},
-      {65210, Cp("Службу сообщений не удалось остановить")},
-      {65211, Cp("Не может быть использовано имя - ")},
-      {65222, "Brenholt"},
-      {65225, "SoftWare\\Brenholt"},
-      {65226, "Oxtern"},
-      {65227, "C\xEE\xEE\xE1\xF9\xE5\xED\xE8\xE5 "},
-      {65228, Cp(" отправлено")},
-      {65229, Cp(" не отправлено")},
-      {65230, "\r\n"},
-      {65231, Cp("Неизвестный")},
-  };
-  for (const auto& [id, text] : expected) EXPECT_EQ(StringOf(m.h, id), text) << id;
+  int entries = 0;
+#define X(name, number, text)                                      \
+  EXPECT_EQ(StringOf(m.h, number), Cp1251FromUtf8(text)) << #name; \
+  EXPECT_EQ(LoadStr(number), Cp1251FromUtf8(text)) << #name;       \
+  ++entries;
+#include "res/strings.def"
+#undef X
+  EXPECT_EQ(entries, 25);
+  // Russian words spelled with a Latin letter inside: "Выбeрите" (a Latin e) and
+  // "Cообщение" (a Latin C), byte for byte.
+  EXPECT_EQ(StringOf(m.h, IDS_SELECT_COMPUTER).substr(0, 8),
+            "\xC2\xFB\xE1"
+            "e"
+            "\xF0\xE8\xF2\xE5");
+  EXPECT_EQ(StringOf(m.h, IDS_SELECT_GROUP).substr(0, 8),
+            "\xC2\xFB\xE1"
+            "e"
+            "\xF0\xE8\xF2\xE5");
+  EXPECT_EQ(StringOf(m.h, IDS_LOG_MESSAGE), "C\xEE\xEE\xE1\xF9\xE5\xED\xE8\xE5 ");
 
   // The addresses are ours to choose, in the forms the program builds on.
   EXPECT_EQ(StringOf(m.h, 65219).rfind("mailto:", 0), 0u);
@@ -96,17 +90,18 @@ TEST(Resources, VersionBlockIsRussian1251WithTheProductVersion) {
     if (!VerQueryValueW(block.data(), key.c_str(), &v, &n)) return std::wstring(L"<none>");
     return std::wstring(static_cast<wchar_t*>(v));
   };
-  EXPECT_EQ(query(L"FileVersion"), L"1.3.0.27");
+  EXPECT_EQ(query(L"FileVersion"), Widen(KORVEL_FILE_VERSION_TEXT));
   EXPECT_EQ(query(L"ProductName"), L"Korvel");
   EXPECT_EQ(query(L"FileDescription"), L"Korvel");
 
   ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", &value, &len));
   auto* fixed = static_cast<VS_FIXEDFILEINFO*>(value);
-  EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(3, 1));
-  EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(27, 0));
+  EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(KORVEL_VERSION_MINOR, KORVEL_VERSION_MAJOR));
+  EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(KORVEL_VERSION_BUILD, KORVEL_VERSION_PATCH));
 
-  EXPECT_EQ(GetVersionTextOf(Narrow(path), false), "Korvel 1.3");
-  EXPECT_EQ(GetVersionTextOf(Narrow(path), true), "Korvel 1.3.0.27");
+  EXPECT_EQ(GetVersionTextOf(Utf8Path(path), false),
+            ShortVersionText("Korvel", KORVEL_FILE_VERSION_TEXT));
+  EXPECT_EQ(GetVersionTextOf(Utf8Path(path), true), "Korvel " KORVEL_FILE_VERSION_TEXT);
 }
 
 TEST(Resources, ExecutableCarriesTheCommonControlsManifest) {
@@ -117,6 +112,8 @@ TEST(Resources, ExecutableCarriesTheCommonControlsManifest) {
                        SizeofResource(m.h, r));
   EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
   EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
+  // The program's own identity carries the version it was built as.
+  EXPECT_NE(manifest.find("version=\"" KORVEL_FILE_VERSION_TEXT "\""), std::string::npos);
 }
 
 TEST(Resources, ModuleWithoutVersionBlockGivesEmptyText) {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/main_form_win.h"
-#include "app/message_box_win.h"
+#include "base/message_box_win.h"
 #include "res/resource.h"
 
 namespace korvel {
@@ -30,7 +30,7 @@ struct RecordingShell : TrayShell {
     menuOwners.push_back(owner);
     return SystemTrayShell().TrackMenu(menu, flags, x, y, owner);
   }
-  int Count(DWORD message) const { return std::ranges::count(messages, message); }
+  int Count(DWORD message) const { return static_cast<int>(std::ranges::count(messages, message)); }
   void Clear() {
     messages.clear();
     records.clear();
@@ -323,6 +323,33 @@ TEST_F(TrayIcon, EitherTheWindowOrTheIconMayGoFirst) {
   shell.Clear();
   icon.reset();
   EXPECT_EQ(shell.messages, std::vector<DWORD>{NIM_DELETE});
+}
+
+// The main window's own icon is added whole: with its picture and its tip.
+TEST(TrayIconMainForm, TheWindowAddsItsIconWithThePicture) {
+  SetMessageSinkForTests([](const std::string&) {});
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const auto dir =
+      std::filesystem::path(temp) / ("korvel-tray-add-" + std::to_string(GetCurrentProcessId()));
+  std::filesystem::create_directories(dir);
+  RecordingShell shell;
+  {
+    FormServices services;
+    services.trayShell = &shell;
+    TKorvelForm form((dir / "Korvel.exe").string(), services);
+    form.SetQuitOnDestroy(false);
+    ASSERT_TRUE(form.Create());
+    ASSERT_GE(shell.Count(NIM_ADD), 1);
+    for (size_t i = 0; i < shell.messages.size(); ++i) {
+      if (shell.messages[i] != NIM_ADD) continue;
+      EXPECT_NE(shell.records[i].hIcon, nullptr) << i;
+      EXPECT_STREQ(shell.records[i].szTip, "Korvel") << i;
+    }
+  }
+  SetMessageSinkForTests(nullptr);
+  std::error_code ec;
+  std::filesystem::remove_all(dir, ec);
 }
 
 // The main window, with "minimised" stored in its settings: the restore must not

@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace korvel::test {
 
@@ -41,6 +41,21 @@ std::wstring KorvelExePath() {
 
 std::string Cp(const char* utf8) { return Cp1251FromUtf8(utf8); }
 
+ScannerKey::ScannerKey(REGSAM view) : view_(view) {
+  RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SoftWare\\Brenholt", 0, nullptr, 0, KEY_ALL_ACCESS | view_,
+                  nullptr, &key, nullptr);
+}
+
+ScannerKey::~ScannerKey() {
+  RegCloseKey(key);
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"SoftWare\\Brenholt", view_, 0);
+}
+
+void ScannerKey::Set(const std::wstring& folder) {
+  RegSetValueExW(key, L"Oxtern", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                 static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+}
+
 FormFixture::FormFixture() : exe(dir.Path("Korvel.exe")) {
   SetMessageSinkForTests([this](const std::string& text) { messages.push_back(text); });
 }
@@ -51,7 +66,7 @@ FormFixture::~FormFixture() {
 }
 
 TKorvelForm& FormFixture::Create() {
-  form = std::make_unique<TKorvelForm>(exe);
+  form = std::make_unique<TKorvelForm>(exe, services);
   form->SetQuitOnDestroy(false);
   form->Create();
   return *form;

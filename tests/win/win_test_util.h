@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/main_form_win.h"
-#include "app/message_box_win.h"
+#include "base/message_box_win.h"
 #include "tests/core/temp_dir.h"
 
 namespace korvel::test {
@@ -31,6 +31,21 @@ std::wstring KorvelExePath();
 // Bytes of UTF-8 text as the program holds them (Windows-1251).
 std::string Cp(const char* utf8);
 
+// The scanner's registry value under HKEY_LOCAL_MACHINE "SoftWare\Brenholt", in one
+// registry view (a 32-bit installer writes the 32-bit one); removed again afterwards.
+class ScannerKey {
+ public:
+  explicit ScannerKey(REGSAM view = KEY_WOW64_64KEY);
+  ~ScannerKey();
+  ScannerKey(const ScannerKey&) = delete;
+  ScannerKey& operator=(const ScannerKey&) = delete;
+  void Set(const std::wstring& folder);
+  HKEY key = nullptr;
+
+ private:
+  REGSAM view_;
+};
+
 // A main window of its own in a temporary folder, with message boxes collected.
 class FormFixture {
  public:
@@ -44,6 +59,7 @@ class FormFixture {
 
   TempDir dir;
   std::string exe;
+  FormServices services;
   std::unique_ptr<TKorvelForm> form;
   std::vector<std::string> messages;
 };

@@ -1,0 +1,78 @@
+// TAddressBookPane: the address tree in the main window. It owns the tree control and
+// what is known about how much of the recipient file it holds; it loads and saves the
+// book with the window's life, turns clicks into recipients, and carries the tree's
+// commands.
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+
+#include "addressbook/tree_view_win.h"
+
+namespace korvel {
+
+class TAddressBookPane {
+ public:
+  struct Wiring {
+    // Puts a recipient text (Windows-1251) into the recipient field.
+    std::function<void(const std::string&)> setRecipients;
+    // Opens the tree's pop-up menu at a screen position.
+    std::function<void(POINT)> showPopup;
+  };
+
+  TAddressBookPane(HWND parent, HIMAGELIST nodeImages, Wiring wiring);
+  TAddressBookPane(const TAddressBookPane&) = delete;
+  TAddressBookPane& operator=(const TAddressBookPane&) = delete;
+
+  HWND TreeAddresses = nullptr;
+  TreeViewTree& Tree() { return tree_; }
+
+  // Empties the tree, then appends the book in `fileName` (a UTF-8 path). Raises
+  // KorvelError when the file could not be read whole; the nodes read so far stay.
+  void LoadAddressBook(const std::string& fileName);
+  // Raises KorvelError when the book could not be saved.
+  void SaveAddressBook(const std::string& fileName);
+  // Empties the tree; the main window does it before its controls go, since the control
+  // itself could not take a very deep book down.
+  void Clear();
+  // Whoever adds a whole file of nodes says how deep it went.
+  void NoteDepth(int deepest) { deepest_ = std::max(deepest_, deepest); }
+
+  // The tree's notifications and context menu, dispatched by the main window.
+  LRESULT OnNotify(NMHDR* hdr);
+  void OnContextMenu(POINT screen);
+
+  void TreeAddressesClick();
+  bool TreeAddressesEditing(HTREEITEM item);  // may the node's text be edited?
+
+  void actAddUserExecute();
+  void actAddGroupExecute();
+  void actRemoveGroupExecute();
+  void actSortAddressesExecute();
+  bool actAddUserUpdate();
+  bool actRemoveGroupUpdate();
+
+ private:
+  // The node under the position of the message being handled (not where the pointer is
+  // now), or nullptr.
+  HTREEITEM NodeAtMessagePosition(POINT* screen = nullptr) const;
+  LRESULT TreeClicked();
+  LRESULT TreeRightClicked();
+
+  // How much of the address book file the tree holds, which decides how it is saved.
+  enum class FileState { NotRead, ReadPartly, ReadWhole };
+  FileState fileState_ = FileState::NotRead;
+  // The deepest level a node may stand at: a node added by hand goes at most one level
+  // below a group.
+  int deepest_ = 0;
+  bool MayBeDeep() const { return deepest_ + 1 >= TreeViewTree::kSafeDepth; }
+  Wiring wiring_;
+  TreeViewTree tree_;
+};
+
+}  // namespace korvel

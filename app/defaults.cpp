@@ -1,7 +1,0 @@
-#include "app/defaults.h"
-
-namespace korvel {
-
-ProgramValues gApp;
-
-}  // namespace korvel

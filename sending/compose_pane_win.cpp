@@ -1,0 +1,146 @@
+// The compose controls of the main window: creation and layout, the sender history and
+// the sender box's policy, Ctrl+Enter in the message text, and the compose commands.
+#include "sending/compose_pane_win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "base/text_win.h"
+#include "base/window_win.h"
+#include "res/resource.h"
+
+namespace korvel {
+
+namespace {
+constexpr int kPanel3Height = 65;
+
+HWND MakeChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle,
+               int id) {
+  return CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0,
+                         0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                         GetModuleHandleW(nullptr), nullptr);
+}
+}  // namespace
+
+TComposePane::TComposePane(HWND parent, const Settings& settings,
+                           std::atomic<uint8_t>& sendInProgress, Wiring wiring)
+    : settings_(settings), sendInProgress_(sendInProgress), wiring_(std::move(wiring)) {
+  labelRecipient_ = MakeChild(parent, L"STATIC", L"Получатель", 0, 0, IDC_LABEL_RECIPIENT);
+  edRecipient = MakeChild(parent, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
+                          IDC_ED_RECIPIENT);
+  labelSender_ = MakeChild(parent, L"STATIC", L"Отправитель", 0, 0, IDC_LABEL_SENDER);
+  edSender = MakeChild(parent, L"COMBOBOX", L"",
+                       WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, IDC_ED_SENDER);
+  groupMessage_ =
+      MakeChild(parent, L"BUTTON", L"Текст сообщения", BS_GROUPBOX, 0, IDC_GROUP_MESSAGE);
+  mMessage = MakeChild(parent, L"EDIT", L"", WS_TABSTOP | ES_MULTILINE | ES_WANTRETURN,
+                       WS_EX_CLIENTEDGE, IDC_M_MESSAGE);
+  SendMessageW(mMessage, EM_SETLIMITTEXT, 0, 0);
+  SetWindowSubclass(mMessage, &TComposePane::MessageBoxProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  // The frame stands behind the text box it holds; last in the z-order it paints first
+  // and, being no Tab stop, leaves the Tab order as it is.
+  SetWindowPos(groupMessage_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+TComposePane::~TComposePane() {
+  if (IsWindow(mMessage)) RemoveWindowSubclass(mMessage, &TComposePane::MessageBoxProc, 0);
+  if (senderBrush_) DeleteObject(senderBrush_);
+}
+
+void TComposePane::Place(HDWP& dwp, const RECT& area) {
+  const int left = area.left, top = area.top;
+  const int width = std::max(0, static_cast<int>(area.right - area.left));
+  panel3_ = {left, top, left + width, top + kPanel3Height};
+  auto place = [&](HWND h, int x, int y, int w, int hgt) {
+    dwp = DeferWindowPos(dwp, h, nullptr, x, y, std::max(0, w), std::max(0, hgt),
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  place(labelRecipient_, left + 16, top + 10 + 3, 62, 13);
+  place(edRecipient, left + 80, top + 8, 137, 21);
+  place(labelSender_, left + 8, top + 36 + 3, 70, 13);
+  place(edSender, left + 80, top + 32, 137, 200);
+  const int groupTop = top + kPanel3Height;
+  const int groupHeight = std::max(0, static_cast<int>(area.bottom) - groupTop);
+  place(groupMessage_, left, groupTop, width, groupHeight);
+  place(mMessage, left + 2, groupTop + 15, width - 4, groupHeight - 17);
+}
+
+void TComposePane::PaintBevel(HDC dc) const {
+  RECT r = panel3_;
+  // A lowered outer and a raised inner ring.
+  DrawEdge(dc, &r, EDGE_ETCHED, BF_RECT);
+}
+
+void TComposePane::LoadSenderHistory(const std::vector<std::string>& names,
+                                     const std::string& userName) {
+  SendMessageW(edSender, CB_RESETCONTENT, 0, 0);
+  for (const std::string& name : names)
+    SendMessageW(edSender, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(name).c_str()));
+  if (SendMessageW(edSender, CB_GETCOUNT, 0, 0) == 0)
+    SendMessageW(edSender, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(userName).c_str()));
+  SendMessageW(edSender, CB_SETCURSEL, 0, 0);
+}
+
+std::vector<std::string> TComposePane::SenderHistory() const {
+  std::vector<std::string> names;
+  int count = static_cast<int>(SendMessageW(edSender, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    int len = static_cast<int>(SendMessageW(edSender, CB_GETLBTEXTLEN, i, 0));
+    std::wstring item(static_cast<size_t>(std::max(len, 0)) + 1, L'\0');
+    SendMessageW(edSender, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+    item.resize(wcslen(item.c_str()));
+    names.push_back(Narrow(item));
+  }
+  return names;
+}
+
+void TComposePane::ApplySenderPolicy() {
+  bool enabled = settings_.WhatSend != 0;
+  EnableWindow(edSender, enabled);
+  senderColor_ = GetSysColor(enabled ? COLOR_WINDOW : COLOR_BTNFACE);
+  if (senderBrush_) DeleteObject(senderBrush_);
+  senderBrush_ = CreateSolidBrush(senderColor_);
+  InvalidateRect(edSender, nullptr, TRUE);
+}
+
+HBRUSH TComposePane::ControlColor(HDC dc, HWND control) const {
+  if (control != edSender && GetParent(control) != edSender) return nullptr;
+  SetBkColor(dc, senderColor_);
+  return senderBrush_;
+}
+
+void TComposePane::SetRecipients(const std::string& text) { SetWindowText1251(edRecipient, text); }
+
+// The message text box: Tab moves on to the next control instead of typing a tab, and
+// Ctrl+Enter sends; the key still reaches the box afterwards.
+LRESULT CALLBACK TComposePane::MessageBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                              DWORD_PTR self) {
+  if (msg == WM_GETDLGCODE) {
+    LRESULT code = DefSubclassProc(hwnd, msg, wp, lp);
+    auto* key = reinterpret_cast<const MSG*>(lp);
+    if (key && key->message == WM_KEYDOWN && key->wParam == VK_TAB)
+      code &= ~(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
+    return code;
+  }
+  if (msg == WM_KEYDOWN)
+    Guarded([&] { reinterpret_cast<TComposePane*>(self)->mMessageKeyDown(wp); });
+  if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &TComposePane::MessageBoxProc, 0);
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+void TComposePane::mMessageKeyDown(WPARAM key) {
+  auto down = [](int vk) { return (GetKeyState(vk) & 0x8000) != 0; };
+  bool ctrlOnly = down(VK_CONTROL) && !down(VK_SHIFT) && !down(VK_MENU) && !down(VK_LBUTTON) &&
+                  !down(VK_RBUTTON) && !down(VK_MBUTTON);
+  if (key == VK_RETURN && ctrlOnly) wiring_.executeCommand(ID_ACT_SEND);
+}
+
+// Sending is built on top of this pane; until then the commands do nothing.
+void TComposePane::actSendExecute() {}
+void TComposePane::actSendTimerExecute() {}
+void TComposePane::actNewExecute() {}
+
+bool TComposePane::actSendUpdate() const { return sendInProgress_ == 0; }
+
+}  // namespace korvel

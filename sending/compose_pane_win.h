@@ -1,0 +1,77 @@
+// TComposePane: the right-hand side of the main window where a message is composed —
+// the recipient field, the sender box with its history and the message text — and the
+// commands that turn what stands there into a send job.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/settings.h"
+
+namespace korvel {
+
+class TComposePane {
+ public:
+  struct Wiring {
+    // Runs a command of the main window the way a menu does (its enabling rule first).
+    std::function<void(int commandId)> executeCommand;
+  };
+
+  // `settings` and `sendInProgress` belong to the main window and outlive the pane.
+  TComposePane(HWND parent, const Settings& settings, std::atomic<uint8_t>& sendInProgress,
+               Wiring wiring);
+  ~TComposePane();
+  TComposePane(const TComposePane&) = delete;
+  TComposePane& operator=(const TComposePane&) = delete;
+
+  HWND edRecipient = nullptr;
+  HWND edSender = nullptr;
+  HWND mMessage = nullptr;
+
+  // Places the controls: the recipient/sender panel at the top of `area`, the message
+  // frame below it.
+  void Place(HDWP& dwp, const RECT& area);
+  // The panel's bevel, drawn by the main window's paint.
+  void PaintBevel(HDC dc) const;
+  const RECT& PanelRect() const { return panel3_; }
+
+  // The sender history: filled at start from the stored names (the user's name when
+  // there are none), read back at exit.
+  void LoadSenderHistory(const std::vector<std::string>& names, const std::string& userName);
+  std::vector<std::string> SenderHistory() const;
+
+  // The sender box is enabled unless messages go out under the computer's own name.
+  void ApplySenderPolicy();
+  COLORREF SenderColor() const { return senderColor_; }
+  // Colours of the sender box, or nullptr for controls that are not the pane's.
+  HBRUSH ControlColor(HDC dc, HWND control) const;
+
+  void SetRecipients(const std::string& text);
+  void mMessageKeyDown(WPARAM key);
+
+  void actSendExecute();
+  void actSendTimerExecute();
+  void actNewExecute();
+  bool actSendUpdate() const;
+
+ private:
+  static LRESULT CALLBACK MessageBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                         DWORD_PTR self);
+
+  const Settings& settings_;
+  std::atomic<uint8_t>& sendInProgress_;
+  Wiring wiring_;
+  HWND labelRecipient_ = nullptr;
+  HWND labelSender_ = nullptr;
+  HWND groupMessage_ = nullptr;
+  COLORREF senderColor_ = 0;
+  HBRUSH senderBrush_ = nullptr;
+  RECT panel3_{};
+};
+
+}  // namespace korvel
