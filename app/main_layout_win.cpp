@@ -9,6 +9,7 @@
 
 #include "app/command_table_win.h"
 #include "app/main_form_win.h"
+#include "base/dpi_win.h"
 #include "res/resource.h"
 
 namespace korvel {
@@ -101,9 +102,7 @@ void ImageLists::Free() {
 
 void TKorvelForm::CreateControls() {
   images.Load();
-  font_ = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
-                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                      DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
+  font_ = CreateInterfaceFont(DpiOf(hwnd_));
   barBrush_ = CreateSolidBrush(kBarColour);
 
   ActionToolBar1 =

@@ -48,3 +48,8 @@
 #define ID_ACT_SORT_ADDRESSES 40020
 #define ID_ACT_WHAT_NEW 40021
 #define ID_ACT_CLEAR_LOG 40022
+
+/* Dialog templates and their controls: each subsystem numbers its own in its range.
+   sending/: templates 200-249, controls 2000-2499
+   import/:  templates 250-299, controls 2500-2999
+   dialogs/: templates 300-349, controls 3000-3499 */

@@ -24,6 +24,40 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
   return true;
 }
 
+std::vector<HWND> OpenDialogs() {
+  std::vector<HWND> found;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM out) {
+        wchar_t cls[16] = {};
+        GetClassNameW(hwnd, cls, 16);
+        if (std::wstring(cls) == L"#32770" && IsWindowVisible(hwnd))
+          reinterpret_cast<std::vector<HWND>*>(out)->push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+namespace {
+std::function<void(HWND)>& PendingDialogAction() {
+  static std::function<void(HWND)> act;
+  return act;
+}
+}  // namespace
+
+void WhenDialogOpens(std::function<void(HWND)> act) {
+  PendingDialogAction() = std::move(act);
+  SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
+    std::vector<HWND> dialogs = OpenDialogs();
+    if (dialogs.empty() || !PendingDialogAction()) return;
+    KillTimer(nullptr, id);
+    auto pending = std::move(PendingDialogAction());
+    PendingDialogAction() = nullptr;
+    pending(dialogs.back());
+  });
+}
+
 std::wstring TextOf(HWND hwnd) {
   wchar_t buf[4096] = {};
   LRESULT got = SendMessageW(hwnd, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf));

@@ -22,6 +22,13 @@ void Pump();
 bool PumpUntil(const std::function<bool()>& done,
                std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
+// Runs `act` on the next dialog box (a "#32770" window) this thread opens, from inside
+// the dialog's own modal loop, once it is visible. One watch at a time.
+void WhenDialogOpens(std::function<void(HWND dialog)> act);
+
+// The dialog boxes of this thread that are visible now.
+std::vector<HWND> OpenDialogs();
+
 // Text of a window of this or another process (WM_GETTEXT is marshalled).
 std::wstring TextOf(HWND hwnd);
 

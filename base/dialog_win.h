@@ -1,0 +1,62 @@
+// Base of the program's modal dialogs. A dialog's controls come from its DIALOGEX
+// template (ids, classes, styles, texts); their places come from a layout table in
+// pixels at 96 DPI, scaled to the dialog's DPI, so the dialog is exactly as designed at
+// 100 % and sharp at any other scale. No exception leaves the dialog procedure.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+
+namespace korvel {
+
+class Dialog {
+ public:
+  Dialog() = default;
+  Dialog(const Dialog&) = delete;
+  Dialog& operator=(const Dialog&) = delete;
+  virtual ~Dialog();
+
+  HWND Handle() const { return hwnd_; }
+
+  // One control's place in the client area, in pixels at 96 DPI.
+  struct Place {
+    int id;
+    int x, y, width, height;
+  };
+
+ protected:
+  // Shows the dialog from template `templateId` modally over `owner` and returns the
+  // result End was given: IDCANCEL when the user pressed Esc or closed it.
+  INT_PTR RunModal(HWND owner, int templateId);
+
+  // WM_INITDIALOG: lay out and fill the controls. Returns whether the system should set
+  // the focus (false when the dialog set it itself).
+  virtual bool OnInit() { return true; }
+  // WM_COMMAND from a control or a key. OK and Cancel end the dialog unless handled.
+  virtual bool OnCommand(int id, int notifyCode, HWND control);
+  // Any other message; `handled` false leaves it to the system.
+  virtual INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled);
+
+  void End(INT_PTR result);
+  HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+  UINT Dpi() const { return dpi_; }
+  int Scale(int px96) const;
+
+  // Gives the client area `width` × `height` (96-DPI pixels), puts every listed control
+  // in its place, and gives every control the interface font for the dialog's DPI.
+  void Layout(int width, int height, std::span<const Place> places);
+  // Centres the dialog on `window`.
+  void CenterOn(HWND window);
+
+  HWND hwnd_ = nullptr;
+
+ private:
+  static INT_PTR CALLBACK StaticDialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  INT_PTR DialogProc(UINT msg, WPARAM wp, LPARAM lp);
+
+  UINT dpi_ = 96;
+  HFONT font_ = nullptr;
+};
+
+}  // namespace korvel
