@@ -27,25 +27,39 @@ TSplitter::TSplitter(HWND parent, int id, Kind kind, std::function<void(int)> on
                   this);
 }
 
+void TSplitter::SplitterSetCursor() {
+  SetCursor(LoadCursorW(nullptr, kind_ == Kind::Vertical ? IDC_SIZEWE : IDC_SIZENS));
+}
+
+void TSplitter::SplitterMouseDown(POINT at) {
+  grabOffset_ = kind_ == Kind::Vertical ? at.x : at.y;
+  SetCapture(hwnd_);
+}
+
+void TSplitter::SplitterMouseMove(POINT at) {
+  if (GetCapture() != hwnd_) return;
+  MapWindowPoints(hwnd_, GetParent(hwnd_), &at, 1);
+  onDrag_((kind_ == Kind::Vertical ? at.x : at.y) - grabOffset_);
+}
+
+void TSplitter::SplitterMouseUp() {
+  if (GetCapture() == hwnd_) ReleaseCapture();
+}
+
 LRESULT TSplitter::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_SETCURSOR:
-      SetCursor(LoadCursorW(nullptr, kind_ == Kind::Vertical ? IDC_SIZEWE : IDC_SIZENS));
+      SplitterSetCursor();
       return TRUE;
     case WM_LBUTTONDOWN:
-      grabOffset_ = kind_ == Kind::Vertical ? GET_X_LPARAM(lp) : GET_Y_LPARAM(lp);
-      SetCapture(hwnd_);
+      SplitterMouseDown({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
       return 0;
     case WM_MOUSEMOVE:
-      if (GetCapture() == hwnd_) {
-        POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-        MapWindowPoints(hwnd_, GetParent(hwnd_), &p, 1);
-        onDrag_((kind_ == Kind::Vertical ? p.x : p.y) - grabOffset_);
-      }
+      SplitterMouseMove({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
       return 0;
     case WM_LBUTTONUP:
     case WM_CANCELMODE:
-      if (GetCapture() == hwnd_) ReleaseCapture();
+      SplitterMouseUp();
       return 0;
   }
   return Default(msg, wp, lp);

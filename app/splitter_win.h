@@ -19,6 +19,11 @@ class TSplitter : public Window {
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
+  void SplitterSetCursor();
+  void SplitterMouseDown(POINT at);
+  void SplitterMouseMove(POINT at);
+  void SplitterMouseUp();
+
   Kind kind_;
   std::function<void(int)> onDrag_;
   int grabOffset_ = 0;

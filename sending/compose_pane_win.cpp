@@ -116,17 +116,23 @@ void TComposePane::SetRecipients(const std::string& text) { SetWindowText1251(ed
 // Ctrl+Enter sends; the key still reaches the box afterwards.
 LRESULT CALLBACK TComposePane::MessageBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                               DWORD_PTR self) {
-  if (msg == WM_GETDLGCODE) {
-    LRESULT code = DefSubclassProc(hwnd, msg, wp, lp);
-    auto* key = reinterpret_cast<const MSG*>(lp);
-    if (key && key->message == WM_KEYDOWN && key->wParam == VK_TAB)
-      code &= ~(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
-    return code;
+  switch (msg) {
+    case WM_GETDLGCODE:
+      return MessageBoxKeys(DefSubclassProc(hwnd, msg, wp, lp), reinterpret_cast<const MSG*>(lp));
+    case WM_KEYDOWN:
+      Guarded([&] { reinterpret_cast<TComposePane*>(self)->mMessageKeyDown(wp); });
+      break;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hwnd, &TComposePane::MessageBoxProc, 0);
+      break;
   }
-  if (msg == WM_KEYDOWN)
-    Guarded([&] { reinterpret_cast<TComposePane*>(self)->mMessageKeyDown(wp); });
-  if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &TComposePane::MessageBoxProc, 0);
   return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+LRESULT TComposePane::MessageBoxKeys(LRESULT wanted, const MSG* key) {
+  if (key && key->message == WM_KEYDOWN && key->wParam == VK_TAB)
+    wanted &= ~(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
+  return wanted;
 }
 
 void TComposePane::mMessageKeyDown(WPARAM key) {

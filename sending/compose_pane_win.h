@@ -62,6 +62,8 @@ class TComposePane {
  private:
   static LRESULT CALLBACK MessageBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                          DWORD_PTR self);
+  // The keys the message text box asks for, less Tab.
+  static LRESULT MessageBoxKeys(LRESULT wanted, const MSG* key);
 
   const Settings& settings_;
   std::atomic<uint8_t>& sendInProgress_;

@@ -67,6 +67,10 @@ TEST(Ordering, AddressesFirstByNumberThenNamesByCollation) {
   EXPECT_EQ(Sorted({"HOME", "255.255.255.255", W("192.168.0.7 (бухгалтерия)"), "192.168.0.6"}),
             (std::vector<std::string>{"192.168.0.6", W("192.168.0.7 (бухгалтерия)"),
                                       "255.255.255.255", "HOME"}));
+  // By number, most significant byte first: as the addresses lie in memory (network order
+  // read as a little-endian number) 10.0.0.1 would come first.
+  EXPECT_EQ(Sorted({"10.0.0.1", "9.0.0.2", "9.255.0.1"}),
+            (std::vector<std::string>{"9.0.0.2", "9.255.0.1", "10.0.0.1"}));
 }
 
 TEST(Ordering, CompareRanksByFirstWordAndCollatesWholeNames) {
