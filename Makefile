@@ -35,8 +35,9 @@ release:
 test-native: native
 	ctest --preset native
 
+# A screen large enough for the window at 200 %.
 test-windows: windows
-	tools/wine-session.sh --xvfb -- ctest --preset windows
+	KORVEL_SCREEN=2048x1536 tools/wine-session.sh --xvfb -- ctest --preset windows
 
 fuzz: bootstrap
 	cmake --preset fuzz >/dev/null

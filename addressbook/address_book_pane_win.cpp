@@ -6,6 +6,7 @@
 
 #include "addressbook/recipient_file.h"
 #include "addressbook/recipients.h"
+#include "base/dpi_win.h"
 #include "base/errors.h"
 #include "res/resource.h"
 
@@ -46,6 +47,11 @@ TAddressBookPane::TAddressBookPane(HWND parent, HIMAGELIST nodeImages, Wiring wi
     : TreeAddresses(CreateTree(parent, nodeImages)),
       wiring_(std::move(wiring)),
       tree_(TreeAddresses) {}
+
+void TAddressBookPane::ApplyDpi(UINT dpi, HIMAGELIST nodeImages) {
+  TreeView_SetImageList(TreeAddresses, nodeImages, TVSIL_NORMAL);
+  TreeView_SetIndent(TreeAddresses, Scale(19, dpi));
+}
 
 void TAddressBookPane::LoadAddressBook(const std::string& fileName) {
   Clear();

@@ -43,6 +43,9 @@ class TAddressBookPane {
   // Whoever adds a whole file of nodes says how deep it went.
   void NoteDepth(int deepest) { deepest_ = std::max(deepest_, deepest); }
 
+  // Indent and node images for the window's DPI.
+  void ApplyDpi(UINT dpi, HIMAGELIST nodeImages);
+
   // The tree's notifications and context menu, dispatched by the main window.
   LRESULT OnNotify(NMHDR* hdr);
   void OnContextMenu(POINT screen);

@@ -224,17 +224,18 @@ HMENU BuildMenu(const std::vector<MenuEntry>& layout, bool popup, bool withImage
   return menu;
 }
 
-void MenuImageMeasure(MEASUREITEMSTRUCT* mis) {
-  mis->itemWidth = 16 + 4;
-  mis->itemHeight = 16;
+void MenuImageMeasure(MEASUREITEMSTRUCT* mis, int size, int gap) {
+  mis->itemWidth = static_cast<UINT>(size + gap);
+  mis->itemHeight = static_cast<UINT>(size);
 }
 
-void MenuImageDraw(const DRAWITEMSTRUCT* dis, HIMAGELIST normal, HIMAGELIST disabled) {
+void MenuImageDraw(const DRAWITEMSTRUCT* dis, HIMAGELIST normal, HIMAGELIST disabled, int size,
+                   int gap) {
   int image = static_cast<int>(static_cast<LONG_PTR>(dis->itemData));
   if (image < 0) return;
   HIMAGELIST list = (dis->itemState & (ODS_GRAYED | ODS_DISABLED)) && disabled ? disabled : normal;
-  int y = dis->rcItem.top + (dis->rcItem.bottom - dis->rcItem.top - 16) / 2;
-  ImageList_Draw(list, image, dis->hDC, dis->rcItem.left + 2, y, ILD_TRANSPARENT);
+  int y = dis->rcItem.top + (dis->rcItem.bottom - dis->rcItem.top - size) / 2;
+  ImageList_Draw(list, image, dis->hDC, dis->rcItem.left + gap, y, ILD_TRANSPARENT);
 }
 
 HACCEL BuildAccelerators() {

@@ -50,8 +50,10 @@ const std::vector<int>& ToolbarLayout();  // command ids; 0 is a separator
 // keeps its image index (-1: none) in its item data; with `withImages` the owner window
 // draws that image through MenuImageMeasure and MenuImageDraw.
 HMENU BuildMenu(const std::vector<MenuEntry>& layout, bool popup, bool withImages);
-void MenuImageMeasure(MEASUREITEMSTRUCT* mis);
-void MenuImageDraw(const DRAWITEMSTRUCT* dis, HIMAGELIST normal, HIMAGELIST disabled);
+// `size` is the images' side, `gap` the room beside and before them, in pixels.
+void MenuImageMeasure(MEASUREITEMSTRUCT* mis, int size, int gap);
+void MenuImageDraw(const DRAWITEMSTRUCT* dis, HIMAGELIST normal, HIMAGELIST disabled, int size,
+                   int gap);
 
 HACCEL BuildAccelerators();
 

@@ -1,5 +1,6 @@
 #include "app/formini_win.h"
 
+#include "base/dpi_win.h"
 #include "base/message_box_win.h"
 
 namespace korvel {
@@ -12,8 +13,10 @@ TFormINI::TFormINI(const std::string& exePath)
 HWND TFormINI::CreateForm(const wchar_t* className, DWORD style, DWORD exStyle,
                           const WindowGeometry& designed) {
   WindowGeometry g = ReadWindowPosition(ini_, designed);
-  return CreateWindowExW(exStyle, className, L"Korvel", style, g.left, g.top, g.width, g.height,
-                         nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  geometryDpi_ = SystemDpi();
+  auto s = [&](int v) { return Scale(v, geometryDpi_); };
+  return CreateWindowExW(exStyle, className, L"Korvel", style, s(g.left), s(g.top), s(g.width),
+                         s(g.height), nullptr, nullptr, GetModuleHandleW(nullptr), this);
 }
 
 void TFormINI::ShowForm() {
@@ -57,7 +60,8 @@ void TFormINI::WriteSettingsBack() {
   NoteWrite(WriteSettings(ini_, settings_));
   WindowGeometry g;
   WindowState state = StateToStore(g);
-  NoteWrite(WriteWindowGeometry(ini_, g, state));
+  auto u = [&](int v) { return Unscale(v, geometryDpi_); };
+  NoteWrite(WriteWindowGeometry(ini_, {u(g.left), u(g.top), u(g.width), u(g.height)}, state));
 }
 
 void TFormINI::ReportRefusedWrites() {

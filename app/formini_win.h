@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include <windows.h>
+
 #include "app/settings.h"
 #include "base/ini_file.h"
 #include "base/window_win.h"
@@ -28,9 +30,12 @@ class TFormINI : public Window {
   void ShowForm();
 
  protected:
-  // Creates the system window at the stored position and size.
+  // Creates the system window at the stored position and size. The settings keep them
+  // in pixels at 96 DPI, so a window moved to a screen of another scale opens the same;
+  // they are scaled to the system's DPI here, and back from the window's at the end.
   HWND CreateForm(const wchar_t* className, DWORD style, DWORD exStyle,
                   const WindowGeometry& designed);
+  void SetGeometryDpi(UINT dpi) { geometryDpi_ = dpi; }
 
   // Writes the settings and the window geometry. Every key is attempted; a refused
   // write is remembered and reported once by ReportRefusedWrites.
@@ -48,6 +53,7 @@ class TFormINI : public Window {
   std::string exePath_;
   IniFile ini_;
   Settings settings_;
+  UINT geometryDpi_ = 96;
   bool writeRefused_ = false;
 };
 

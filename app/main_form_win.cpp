@@ -27,9 +27,13 @@ void RegisterMainWindowClass() {
   wc.style = CS_DBLCLKS;
   wc.lpfnWndProc = &Window::StaticWndProc;
   wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(IDI_KORVEL));
-  wc.hIconSm = static_cast<HICON>(
-      LoadImageW(wc.hInstance, MAKEINTRESOURCEW(IDI_KORVEL), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+  // The sizes the system asks for at its DPI; the icon holds 16, 24, 32 and 48.
+  wc.hIcon = static_cast<HICON>(LoadImageW(wc.hInstance, MAKEINTRESOURCEW(IDI_KORVEL), IMAGE_ICON,
+                                           GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
+                                           LR_DEFAULTCOLOR));
+  wc.hIconSm = static_cast<HICON>(LoadImageW(wc.hInstance, MAKEINTRESOURCEW(IDI_KORVEL), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kMainWindowClass;
@@ -48,7 +52,6 @@ TKorvelForm::~TKorvelForm() {
   if (PopupMenu1) DestroyMenu(PopupMenu1);
   if (PopupActionBarExTray) DestroyMenu(PopupActionBarExTray);
   if (accelerators_) DestroyAcceleratorTable(accelerators_);
-  if (toolbarGrey_) ImageList_Destroy(toolbarGrey_);
   images.Free();
   for (HGDIOBJ o : {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(barBrush_)})
     if (o) DeleteObject(o);
@@ -61,6 +64,8 @@ bool TKorvelForm::Create() {
   DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME;
   if (!CreateForm(kMainWindowClass, style, WS_EX_CONTROLPARENT, WindowGeometry{}) || !hwnd_)
     return false;
+  dpi_ = DpiOf(hwnd_);
+  SetGeometryDpi(dpi_);
   CreateControls();
   LayoutControls();
   CreateTrayIcon();
@@ -181,7 +186,7 @@ void TKorvelForm::FormResize() {
   if (addressBook_) LayoutControls();
 }
 
-void TKorvelForm::FormGetMinMaxInfo(MINMAXINFO* mm) { mm->ptMinTrackSize = {320, 320}; }
+void TKorvelForm::FormGetMinMaxInfo(MINMAXINFO* mm) { mm->ptMinTrackSize = {S(320), S(320)}; }
 
 void TKorvelForm::FormPaint() {
   PAINTSTRUCT ps;
@@ -225,12 +230,13 @@ bool TKorvelForm::FormContextMenu(HWND from, POINT screen) {
 }
 
 void TKorvelForm::MeasureMenuImage(MEASUREITEMSTRUCT* mis) {
-  if (mis->CtlType == ODT_MENU) MenuImageMeasure(mis);
+  if (mis->CtlType == ODT_MENU) MenuImageMeasure(mis, images.size, S(4));
 }
 
 // Menu images; the status bar's owner-drawn first panel stays empty.
 void TKorvelForm::DrawMenuImage(const DRAWITEMSTRUCT* dis) {
-  if (dis->CtlType == ODT_MENU) MenuImageDraw(dis, images.ImageListToolBar, toolbarGrey_);
+  if (dis->CtlType == ODT_MENU)
+    MenuImageDraw(dis, images.ImageListToolBar, images.ImageListToolBarGrey, images.size, S(2));
 }
 
 LRESULT TKorvelForm::ControlColor(UINT msg, WPARAM wp, LPARAM lp) {
@@ -315,6 +321,9 @@ LRESULT TKorvelForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return TRUE;
     case WM_ENDSESSION:
       if (wp) FormSessionEnd();
+      return 0;
+    case WM_DPICHANGED:
+      FormDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
       return 0;
     case WM_CLOSE:
       FormClose();

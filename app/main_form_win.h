@@ -17,7 +17,9 @@
 #include "addressbook/address_book_pane_win.h"
 #include "app/cool_tray_icon_win.h"
 #include "app/formini_win.h"
+#include "app/image_lists_win.h"
 #include "app/splitter_win.h"
+#include "base/dpi_win.h"
 #include "base/ui_thread_call_win.h"
 #include "dialogs/help_commands_win.h"
 #include "import/import_commands_win.h"
@@ -28,16 +30,6 @@
 namespace korvel {
 
 constexpr const wchar_t* kMainWindowClass = L"TKorvelForm";
-
-// The form's image lists, all of 16 x 16 images.
-struct ImageLists {
-  HIMAGELIST ImageListToolBar = nullptr;  // 21 command images
-  HIMAGELIST ImageListAdr = nullptr;      // 4 node kinds
-  HIMAGELIST ImageListLog = nullptr;      // failure, success
-  HIMAGELIST ImageListIcon = nullptr;     // the tray icon
-  void Load();
-  void Free();
-};
 
 // The operating system's services the window reaches through seams: the real ones in
 // the program, recording or scripted ones in tests.
@@ -123,11 +115,14 @@ class TKorvelForm : public TFormINI {
   void actOptionsExecute();
   void actExitExecute();
 
-  // Layout state the splitters change.
+  // Layout state the splitters change, in 96-DPI pixels.
   int TreeWidth() const { return treeWidth_; }
   int LogHeight() const { return logHeight_; }
   void SetTreeWidth(int width);
   void SetLogHeight(int height);
+
+  // The DPI the window is laid out for.
+  UINT Dpi() const { return dpi_; }
 
   // The text a toolbar button shows as its tooltip.
   static const wchar_t* HintFor(int commandId);
@@ -138,6 +133,9 @@ class TKorvelForm : public TFormINI {
  private:
   void CreateControls();
   void CreateMenus();
+  // Font, images, toolbar, menus and the panes' own sizes for the window's DPI.
+  void ApplyDpi();
+  int S(int px96) const { return Scale(px96, dpi_); }
   void CreateTrayIcon();
   void LayoutControls();
   void ShowTreePopup(POINT screen);
@@ -154,6 +152,7 @@ class TKorvelForm : public TFormINI {
   LRESULT ControlColor(UINT msg, WPARAM wp, LPARAM lp);
   LRESULT ToolbarTip(NMTTDISPINFOW* info);
   LRESULT ToolbarCustomDraw(NMTBCUSTOMDRAW* draw);
+  void FormDpiChanged(UINT dpi, const RECT& suggested);
   void FormClose();
   void FormSessionEnd();
   void FormDestroyed();
@@ -178,7 +177,7 @@ class TKorvelForm : public TFormINI {
   std::unique_ptr<TSplitter> splitter2_;  // right of the tree
   HACCEL accelerators_ = nullptr;
   HBRUSH barBrush_ = nullptr;
-  HIMAGELIST toolbarGrey_ = nullptr;
+  UINT dpi_ = 96;
   int treeWidth_ = 161;
   int logHeight_ = 93;
   std::map<int, bool> shownEnabled_;

@@ -1,6 +1,7 @@
-// The main window's controls, image lists, menus and layout: toolbar and menu bar at
-// the top, the address tree, the recipient/sender panel and the message frame in the
-// work area, the log and the status bar at the bottom, two splitters between them.
+// The main window's controls, menus and layout: toolbar and menu bar at the top, the
+// address tree, the recipient/sender panel and the message frame in the work area, the
+// log and the status bar at the bottom, two splitters between them. Every size is given
+// in pixels at 96 DPI and scaled to the window's DPI, again when it changes.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -16,6 +17,7 @@ namespace korvel {
 
 namespace {
 
+// 96-DPI pixels.
 constexpr int kToolbarHeight = 26;
 constexpr int kSplitterSize = 3;
 constexpr int kMinRegion = 30;  // no splitter squeezes a region below this
@@ -34,86 +36,16 @@ int HeightOf(HWND window) {
   return r.bottom - r.top;
 }
 
-HIMAGELIST LoadStrip(int bitmapId, int count) {
-  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, count, 0);
-  auto bmp = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId),
-                                             IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  if (bmp) {
-    ImageList_Add(list, bmp, nullptr);
-    DeleteObject(bmp);
-  }
-  return list;
-}
-
-// A grey copy of a list, for the toolbar's disabled buttons.
-HIMAGELIST GreyCopy(HIMAGELIST source) {
-  int count = ImageList_GetImageCount(source);
-  HIMAGELIST grey = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, count, 0);
-  for (int i = 0; i < count; ++i) {
-    IMAGEINFO info{};
-    ImageList_GetImageInfo(source, i, &info);
-    DIBSECTION ds{};
-    if (!GetObjectW(info.hbmImage, sizeof ds, &ds) || ds.dsBm.bmBitsPixel != 32) break;
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 16, -16, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP copy = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    auto* out = static_cast<BYTE*>(bits);
-    auto* in = static_cast<const BYTE*>(ds.dsBm.bmBits);
-    const int stride = ds.dsBm.bmWidthBytes;
-    const bool bottomUp = ds.dsBmih.biHeight > 0;
-    for (int y = 0; y < 16; ++y) {
-      int srcRow = info.rcImage.top + y;
-      if (bottomUp) srcRow = ds.dsBm.bmHeight - 1 - srcRow;
-      const BYTE* s = in + srcRow * stride + info.rcImage.left * 4;
-      BYTE* d = out + y * 16 * 4;
-      for (int x = 0; x < 16; ++x, s += 4, d += 4) {
-        BYTE lum = static_cast<BYTE>((s[2] * 30 + s[1] * 59 + s[0] * 11) / 100);
-        BYTE light = static_cast<BYTE>(lum + (255 - lum) / 2);
-        d[0] = d[1] = d[2] = s[3] ? light : 0;
-        d[3] = s[3];
-      }
-    }
-    ImageList_Add(grey, copy, nullptr);
-    DeleteObject(copy);
-  }
-  return grey;
-}
-
 }  // namespace
 
-void ImageLists::Load() {
-  ImageListToolBar = LoadStrip(IDB_TOOLBAR, 21);
-  ImageListAdr = LoadStrip(IDB_NODES, 4);
-  ImageListLog = LoadStrip(IDB_LOG, 2);
-  ImageListIcon = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 0);
-  auto icon = static_cast<HICON>(
-      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KORVEL), IMAGE_ICON, 16, 16, 0));
-  ImageList_AddIcon(ImageListIcon, icon);
-  DestroyIcon(icon);
-}
-
-void ImageLists::Free() {
-  for (HIMAGELIST* l : {&ImageListToolBar, &ImageListAdr, &ImageListLog, &ImageListIcon}) {
-    if (*l) ImageList_Destroy(*l);
-    *l = nullptr;
-  }
-}
-
 void TKorvelForm::CreateControls() {
-  images.Load();
-  font_ = CreateInterfaceFont(DpiOf(hwnd_));
   barBrush_ = CreateSolidBrush(kBarColour);
+  images.Load(dpi_);
 
   ActionToolBar1 =
       MakeChild(hwnd_, TOOLBARCLASSNAMEW, L"",
                 TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN,
                 0, IDC_TOOLBAR);
-  SendMessageW(ActionToolBar1, TB_SETIMAGELIST, 0,
-               reinterpret_cast<LPARAM>(images.ImageListToolBar));
-  toolbarGrey_ = GreyCopy(images.ImageListToolBar);
-  SendMessageW(ActionToolBar1, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(toolbarGrey_));
-  SendMessageW(ActionToolBar1, TB_SETBUTTONSIZE, 0, MAKELPARAM(23, 22));
   FillToolbar(ActionToolBar1);
 
   // Creation order is the Tab order: lvLog, edRecipient, edSender, mMessage, TreeAddresses.
@@ -132,22 +64,52 @@ void TKorvelForm::CreateControls() {
       hwnd_, IDC_SPLITTER1, TSplitter::Kind::Horizontal, [this](int top) {
         RECT rc;
         GetClientRect(hwnd_, &rc);
-        SetLogHeight(rc.bottom - HeightOf(StatusBar1) - top - kSplitterSize);
+        SetLogHeight(Unscale(rc.bottom - HeightOf(StatusBar1) - top - S(kSplitterSize), dpi_));
       });
   splitter2_ = std::make_unique<TSplitter>(hwnd_, IDC_SPLITTER2, TSplitter::Kind::Vertical,
-                                           [this](int left) { SetTreeWidth(left); });
+                                           [this](int left) { SetTreeWidth(Unscale(left, dpi_)); });
   StatusBar1 = MakeChild(hwnd_, STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, 0, IDC_STATUSBAR);
-  int parts[] = {20, 70};
-  SendMessageW(StatusBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
   SendMessageW(StatusBar1, SB_SETTEXTW, 0 | SBT_OWNERDRAW, 0);
 
-  for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  ApplyDpi();
+}
 
+void TKorvelForm::ApplyDpi() {
+  if (font_) DeleteObject(font_);
+  font_ = CreateInterfaceFont(dpi_);
+  for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+
+  SendMessageW(ActionToolBar1, TB_SETIMAGELIST, 0,
+               reinterpret_cast<LPARAM>(images.ImageListToolBar));
+  SendMessageW(ActionToolBar1, TB_SETDISABLEDIMAGELIST, 0,
+               reinterpret_cast<LPARAM>(images.ImageListToolBarGrey));
+  SendMessageW(ActionToolBar1, TB_SETBITMAPSIZE, 0, MAKELPARAM(images.size, images.size));
+  SendMessageW(ActionToolBar1, TB_SETBUTTONSIZE, 0, MAKELPARAM(S(23), S(22)));
+  log_->ApplyDpi(dpi_, images.ImageListLog);
+  addressBook_->ApplyDpi(dpi_, images.ImageListAdr);
+  int parts[] = {S(20), S(70)};
+  SendMessageW(StatusBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+  if (CoolTrayIcon1) CoolTrayIcon1->SetIconList(images.ImageListIcon);
   CreateMenus();
 }
 
+void TKorvelForm::FormDpiChanged(UINT dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  SetGeometryDpi(dpi);
+  // The controls take the new lists before the old ones go.
+  ImageLists old = std::move(images);
+  images.Load(dpi_);
+  ApplyDpi();
+  old.Free();
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  LayoutControls();
+}
+
+// Menus measure their images once: at another DPI they are built again.
 void TKorvelForm::CreateMenus() {
+  HMENU oldBar = ActionMainMenuBar1, oldTree = PopupMenu1, oldTray = PopupActionBarExTray;
   ActionMainMenuBar1 = BuildMenu(MainMenuLayout(), false, true);
   MENUINFO mi{};
   mi.cbSize = sizeof mi;
@@ -158,21 +120,26 @@ void TKorvelForm::CreateMenus() {
   DrawMenuBar(hwnd_);
   PopupMenu1 = BuildMenu(TreePopupLayout(), true, true);
   PopupActionBarExTray = BuildMenu(TrayPopupLayout(), true, true);
-  accelerators_ = BuildAccelerators();
+  if (CoolTrayIcon1) CoolTrayIcon1->SetPopupMenu(PopupActionBarExTray);
+  for (HMENU old : {oldBar, oldTree, oldTray})
+    if (old) DestroyMenu(old);
+  if (!accelerators_) accelerators_ = BuildAccelerators();
+  shownEnabled_.clear();
+  UpdateCommands();
 }
 
 void TKorvelForm::SetTreeWidth(int width) {
   RECT rc;
   GetClientRect(hwnd_, &rc);
-  treeWidth_ = std::max(kMinRegion,
-                        std::min(width, static_cast<int>(rc.right) - kSplitterSize - kMinRegion));
+  const int most = Unscale(rc.right, dpi_) - kSplitterSize - kMinRegion;
+  treeWidth_ = std::max(kMinRegion, std::min(width, most));
   LayoutControls();
 }
 
 void TKorvelForm::SetLogHeight(int height) {
   RECT rc;
   GetClientRect(hwnd_, &rc);
-  int room = rc.bottom - kToolbarHeight - HeightOf(StatusBar1) - kSplitterSize;
+  const int room = Unscale(rc.bottom - HeightOf(StatusBar1), dpi_) - kToolbarHeight - kSplitterSize;
   logHeight_ = std::max(kMinRegion, std::min(height, room - kMinRegion));
   LayoutControls();
 }
@@ -184,22 +151,23 @@ void TKorvelForm::LayoutControls() {
   SendMessageW(StatusBar1, WM_SIZE, 0, 0);
   const int statusHeight = HeightOf(StatusBar1);
 
-  const int logTop = height - statusHeight - logHeight_;
-  const int workTop = kToolbarHeight, workBottom = logTop - kSplitterSize;
+  const int splitter = S(kSplitterSize), treeWidth = S(treeWidth_), logHeight = S(logHeight_);
+  const int logTop = height - statusHeight - logHeight;
+  const int workTop = S(kToolbarHeight), workBottom = logTop - splitter;
   const int workHeight = std::max(0, workBottom - workTop);
-  const int panelLeft = treeWidth_ + kSplitterSize;
+  const int panelLeft = treeWidth + splitter;
 
   HDWP dwp = BeginDeferWindowPos(14);
   auto place = [&](HWND h, int x, int y, int w, int hgt) {
     dwp = DeferWindowPos(dwp, h, nullptr, x, y, std::max(0, w), std::max(0, hgt),
                          SWP_NOZORDER | SWP_NOACTIVATE);
   };
-  place(ActionToolBar1, 0, 0, width, kToolbarHeight);
-  log_->Place(dwp, {0, logTop, width, logTop + logHeight_});
-  place(splitter1_->Handle(), 0, workBottom, width, kSplitterSize);
-  place(addressBook_->TreeAddresses, 0, workTop, treeWidth_, workHeight);
-  place(splitter2_->Handle(), treeWidth_, workTop, kSplitterSize, workHeight);
-  compose_->Place(dwp, {panelLeft, workTop, std::max(panelLeft, width), workBottom});
+  place(ActionToolBar1, 0, 0, width, S(kToolbarHeight));
+  log_->Place(dwp, {0, logTop, width, logTop + logHeight});
+  place(splitter1_->Handle(), 0, workBottom, width, splitter);
+  place(addressBook_->TreeAddresses, 0, workTop, treeWidth, workHeight);
+  place(splitter2_->Handle(), treeWidth, workTop, splitter, workHeight);
+  compose_->Place(dwp, {panelLeft, workTop, std::max(panelLeft, width), workBottom}, dpi_);
   EndDeferWindowPos(dwp);
   ListView_SetColumnWidth(log_->lvLog, 1, LVSCW_AUTOSIZE_USEHEADER);
   InvalidateRect(hwnd_, &compose_->PanelRect(), TRUE);

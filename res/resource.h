@@ -19,10 +19,16 @@
 #define IDC_SPLITTER1 1012
 #define IDC_SPLITTER2 1013
 
-/* Image strips. */
+/* Image strips at 16 pixels; the same at 24 under id + 10 and at 32 under id + 20. */
 #define IDB_TOOLBAR 101
 #define IDB_NODES 102
 #define IDB_LOG 103
+#define IDB_TOOLBAR_24 111
+#define IDB_NODES_24 112
+#define IDB_LOG_24 113
+#define IDB_TOOLBAR_32 121
+#define IDB_NODES_32 122
+#define IDB_LOG_32 123
 
 /* Commands, in the order of the command table. Menus, toolbar, pop-ups and
    accelerators all use these ids. */

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "base/dpi_win.h"
 #include "base/text_win.h"
 #include "base/window_win.h"
 #include "res/resource.h"
@@ -48,22 +49,27 @@ TComposePane::~TComposePane() {
   if (senderBrush_) DeleteObject(senderBrush_);
 }
 
-void TComposePane::Place(HDWP& dwp, const RECT& area) {
+void TComposePane::Place(HDWP& dwp, const RECT& area, UINT dpi) {
+  auto s = [dpi](int px96) { return Scale(px96, dpi); };
   const int left = area.left, top = area.top;
   const int width = std::max(0, static_cast<int>(area.right - area.left));
-  panel3_ = {left, top, left + width, top + kPanel3Height};
+  panel3_ = {left, top, left + width, top + s(kPanel3Height)};
+  // Offsets from the panel's corner, in 96-DPI pixels.
   auto place = [&](HWND h, int x, int y, int w, int hgt) {
-    dwp = DeferWindowPos(dwp, h, nullptr, x, y, std::max(0, w), std::max(0, hgt),
-                         SWP_NOZORDER | SWP_NOACTIVATE);
+    dwp = DeferWindowPos(dwp, h, nullptr, left + s(x), top + s(y), std::max(0, s(w)),
+                         std::max(0, s(hgt)), SWP_NOZORDER | SWP_NOACTIVATE);
   };
-  place(labelRecipient_, left + 16, top + 10 + 3, 62, 13);
-  place(edRecipient, left + 80, top + 8, 137, 21);
-  place(labelSender_, left + 8, top + 36 + 3, 70, 13);
-  place(edSender, left + 80, top + 32, 137, 200);
-  const int groupTop = top + kPanel3Height;
+  place(labelRecipient_, 16, 10 + 3, 62, 13);
+  place(edRecipient, 80, 8, 137, 21);
+  place(labelSender_, 8, 36 + 3, 70, 13);
+  place(edSender, 80, 32, 137, 200);
+  const int groupTop = top + s(kPanel3Height);
   const int groupHeight = std::max(0, static_cast<int>(area.bottom) - groupTop);
-  place(groupMessage_, left, groupTop, width, groupHeight);
-  place(mMessage, left + 2, groupTop + 15, width - 4, groupHeight - 17);
+  dwp = DeferWindowPos(dwp, groupMessage_, nullptr, left, groupTop, width, groupHeight,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+  dwp = DeferWindowPos(dwp, mMessage, nullptr, left + s(2), groupTop + s(15),
+                       std::max(0, width - s(4)), std::max(0, groupHeight - s(17)),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TComposePane::PaintBevel(HDC dc) const {

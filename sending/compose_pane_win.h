@@ -34,8 +34,8 @@ class TComposePane {
   HWND mMessage = nullptr;
 
   // Places the controls: the recipient/sender panel at the top of `area`, the message
-  // frame below it.
-  void Place(HDWP& dwp, const RECT& area);
+  // frame below it, their sizes scaled to `dpi`.
+  void Place(HDWP& dwp, const RECT& area, UINT dpi);
   // The panel's bevel, drawn by the main window's paint.
   void PaintBevel(HDC dc) const;
   const RECT& PanelRect() const { return panel3_; }

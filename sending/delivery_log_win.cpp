@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "base/dpi_win.h"
 #include "res/resource.h"
 
 namespace korvel {
@@ -29,6 +30,11 @@ void TDeliveryLog::Place(HDWP& dwp, const RECT& area) {
                        std::max(0, static_cast<int>(area.right - area.left)),
                        std::max(0, static_cast<int>(area.bottom - area.top)),
                        SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TDeliveryLog::ApplyDpi(UINT dpi, HIMAGELIST markImages) {
+  ListView_SetImageList(lvLog, markImages, LVSIL_SMALL);
+  ListView_SetColumnWidth(lvLog, 0, Scale(150, dpi));
 }
 
 void TDeliveryLog::actClearLogExecute() { ListView_DeleteAllItems(lvLog); }

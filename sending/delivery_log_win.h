@@ -17,6 +17,8 @@ class TDeliveryLog {
   HWND lvLog = nullptr;
 
   void Place(HDWP& dwp, const RECT& area);
+  // Column widths and mark images for the window's DPI.
+  void ApplyDpi(UINT dpi, HIMAGELIST markImages);
 
   void actClearLogExecute();
 };

@@ -16,11 +16,18 @@ An image is 16 x 16 or 32 x 32; the width of its first row says which. Lines tha
 start with "#" are comments.
 
 A file whose images all carry one name is an icon, X.txt -> X.ico: one picture in
-several sizes. It needs a 16 x 16 image; a 32 x 32 image of the same name is the
-hand-drawn large size, and without one the 16 x 16 image is doubled for it.
+16, 24, 32 and 48 pixel sizes. It needs a 16 x 16 image; a 32 x 32 image of the same
+name is the hand-drawn large size; the sizes not drawn are scaled from them.
 
 A file with several names is a strip, X.txt -> X.bmp: its 16 x 16 images side by
-side in the order they stand (image list index 0 at the left), 32 bits a pixel.
+side in the order they stand (image list index 0 at the left), 32 bits a pixel. For
+screens scaled to 150 % and 200 % the same strip comes at 24 and 32 pixels a side,
+X-24.bmp and X-32.bmp.
+
+Larger sizes are drawn from the pixel maps by pixel-art scaling, which keeps edges
+sharp where plain enlargement would make them blocky: Scale2x for twice the size,
+Scale3x for three times, and three times then halved (each 2 x 2 block averaged) for
+one and a half.
 
 Alpha is 0 or 255, never between, and a transparent pixel is (0, 0, 0, 0), so the
 pictures look the same whether a reader takes the alpha as straight or premultiplied.
@@ -43,7 +50,8 @@ ROOT = Path(__file__).resolve().parent.parent
 SOURCES = ROOT / "res" / "images"
 PREVIEW = ROOT / "build" / "images-preview"
 SIZES = (16, 32)
-ICON_SIZES = (16, 32)
+ICON_SIZES = (16, 24, 32, 48)
+STRIP_SIZES = (16, 24, 32)
 
 
 class MapError(Exception):
@@ -107,18 +115,88 @@ def is_icon(images):
     return len({name for name, _ in images}) == 1
 
 
-def icon_sizes(path, images):
-    """{size: rows} of an icon file, the sizes it lacks doubled from the 16 x 16 image."""
+def icon_sizes(path, palette, images):
+    """{size: pixel rows} of an icon file, the sizes not drawn scaled from those that are."""
     drawn = {}
     for _, rows in images:
         if len(rows) in drawn:
             raise MapError(f"{path.name}: two {len(rows)} x {len(rows)} images of one icon")
-        drawn[len(rows)] = rows
+        drawn[len(rows)] = pixels(palette, rows)
     if 16 not in drawn:
         raise MapError(f"{path.name}: an icon needs a 16 x 16 image")
-    def doubled(rows, k):
-        return ["".join(ch * k for ch in row) for row in rows for _ in range(k)]
-    return {size: drawn.get(size) or doubled(drawn[16], size // 16) for size in ICON_SIZES}
+    large = drawn.get(32) or scale2x(drawn[16])
+    return {16: drawn[16], 24: scaled(drawn[16], 24), 32: large, 48: scaled(large, 48)}
+
+
+# Pixel-art scaling ---------------------------------------------------------------------
+
+def _at(rows, x, y):
+    """The pixel at (x, y), the nearest edge pixel outside the picture."""
+    y = min(max(y, 0), len(rows) - 1)
+    x = min(max(x, 0), len(rows[0]) - 1)
+    return rows[y][x]
+
+
+def scale2x(rows):
+    out = []
+    for y in range(len(rows)):
+        top, bottom = [], []
+        for x in range(len(rows[0])):
+            p = rows[y][x]
+            a, b, c, d = _at(rows, x, y - 1), _at(rows, x + 1, y), _at(rows, x - 1, y), _at(rows, x, y + 1)
+            top += [a if c == a and c != d and a != b else p, b if a == b and a != c and b != d else p]
+            bottom += [c if d == c and d != b and c != a else p, d if b == d and b != a and d != c else p]
+        out += [top, bottom]
+    return out
+
+
+def scale3x(rows):
+    out = []
+    for y in range(len(rows)):
+        lines = [[], [], []]
+        for x in range(len(rows[0])):
+            a, b, c = _at(rows, x - 1, y - 1), _at(rows, x, y - 1), _at(rows, x + 1, y - 1)
+            d, e, f = _at(rows, x - 1, y), rows[y][x], _at(rows, x + 1, y)
+            g, h, i = _at(rows, x - 1, y + 1), _at(rows, x, y + 1), _at(rows, x + 1, y + 1)
+            db, bf, dh, hf = d == b and b != f and d != h, b == f and b != d and f != h, \
+                d == h and d != b and h != f, h == f and d != h and b != f
+            lines[0] += [d if db else e, b if (db and e != c) or (bf and e != a) else e, f if bf else e]
+            lines[1] += [d if (db and e != g) or (dh and e != a) else e, e,
+                         f if (bf and e != i) or (hf and e != c) else e]
+            lines[2] += [d if dh else e, h if (dh and e != i) or (hf and e != g) else e, f if hf else e]
+        out += lines
+    return out
+
+
+def halved(rows):
+    """Each 2 x 2 block as one pixel: opaque when most of it is, its colour the average."""
+    out = []
+    for y in range(0, len(rows), 2):
+        line = []
+        for x in range(0, len(rows[0]), 2):
+            block = [rows[y][x], rows[y][x + 1], rows[y + 1][x], rows[y + 1][x + 1]]
+            opaque = [px for px in block if px[3]]
+            if len(opaque) < 2:
+                line.append((0, 0, 0, 0))
+            else:
+                line.append(tuple((sum(px[k] for px in opaque) + len(opaque) // 2) // len(opaque)
+                                  for k in range(3)) + (255,))
+        out.append(line)
+    return out
+
+
+def scaled(rows, size):
+    """A square picture scaled to `size` pixels a side: 1, 1.5, 2 or 3 times its own."""
+    factor = size / len(rows)
+    if factor == 1:
+        return rows
+    if factor == 2:
+        return scale2x(rows)
+    if factor == 3:
+        return scale3x(rows)
+    if factor == 1.5:
+        return halved(scale3x(rows))
+    raise MapError(f"no way to scale {len(rows)} pixels to {size}")
 
 
 def strip_images(path, images):
@@ -161,8 +239,8 @@ def dib(rows, with_mask):
     return header + body
 
 
-def ico_bytes(palette, sizes):
-    entries = [(size, dib(pixels(palette, sizes[size]), True)) for size in sorted(sizes)]
+def ico_bytes(sizes):
+    entries = [(size, dib(sizes[size], True)) for size in sorted(sizes)]
     out = struct.pack("<HHH", 0, 1, len(entries))
     offset = 6 + 16 * len(entries)
     for size, data in entries:
@@ -171,25 +249,30 @@ def ico_bytes(palette, sizes):
     return out + b"".join(data for _, data in entries)
 
 
-def strip_pixels(palette, images):
-    strip = [[] for _ in range(16)]
+def strip_pixels(palette, images, size=16):
+    strip = [[] for _ in range(size)]
     for _, rows in images:
-        for y, line in enumerate(pixels(palette, rows)):
+        for y, line in enumerate(scaled(pixels(palette, rows), size)):
             strip[y].extend(line)
     return strip
 
 
-def bmp_bytes(palette, images):
-    data = dib(strip_pixels(palette, images), False)
+def bmp_bytes(palette, images, size=16):
+    data = dib(strip_pixels(palette, images, size), False)
     return struct.pack("<2sIHHI", b"BM", 14 + len(data), 0, 0, 14 + 40) + data
 
 
+def strip_name(src, size):
+    return src.with_suffix(".bmp") if size == 16 else src.with_name(f"{src.stem}-{size}.bmp")
+
+
 def build(src):
-    """(output path, its bytes) for one map file."""
+    """[(output path, its bytes)] for one map file."""
     palette, images = parse(src)
     if is_icon(images):
-        return src.with_suffix(".ico"), ico_bytes(palette, icon_sizes(src, images))
-    return src.with_suffix(".bmp"), bmp_bytes(palette, strip_images(src, images))
+        return [(src.with_suffix(".ico"), ico_bytes(icon_sizes(src, palette, images)))]
+    images = strip_images(src, images)
+    return [(strip_name(src, size), bmp_bytes(palette, images, size)) for size in STRIP_SIZES]
 
 
 # Preview sheets ------------------------------------------------------------------------
@@ -222,8 +305,8 @@ def actual_size_row(pictures, gap):
 def preview(src, folder, tools):
     palette, images = parse(src)
     if is_icon(images):
-        sizes = icon_sizes(src, images)
-        labelled = [(f"{size} x {size}", pixels(palette, sizes[size])) for size in sorted(sizes)]
+        sizes = icon_sizes(src, palette, images)
+        labelled = [(f"{size} x {size}", sizes[size]) for size in sorted(sizes)]
         tile, backgrounds = f"{len(labelled)}x", ICON_BACKGROUNDS
     else:
         labelled = [(f"{i} {name}", pixels(palette, rows))
@@ -266,13 +349,13 @@ def main(argv=None):
     stale = []
     try:
         for src in sorted(SOURCES.glob("*.txt")):
-            out, data = build(src)
-            if args.check:
-                if not out.exists() or out.read_bytes() != data:
-                    stale.append(out.name)
-                continue
-            out.write_bytes(data)
-            print(f"{src.name} -> {out.name}")
+            for out, data in build(src):
+                if args.check:
+                    if not out.exists() or out.read_bytes() != data:
+                        stale.append(out.name)
+                    continue
+                out.write_bytes(data)
+                print(f"{src.name} -> {out.name}")
     except MapError as error:
         sys.exit(f"make_images: {error}")
     if stale:

@@ -6,8 +6,9 @@
 #
 #   tools/wine-session.sh [--xvfb] [--] command args...
 #
-# The prefix is build/wineprefix (override with KORVEL_WINEPREFIX). Exit status is the
-# command's own.
+# The prefix is build/wineprefix (override with KORVEL_WINEPREFIX); the virtual screen is
+# 1024x768 (override with KORVEL_SCREEN, e.g. 2048x1536 for a window at 200 %), at 96 DPI
+# (override with KORVEL_DPI: 144 is 150 %, 192 is 200 %). Exit status is the command's own.
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,6 +23,7 @@ done
 [ -n "${DISPLAY:-}" ] || want_xvfb=1
 
 export WINEPREFIX=${KORVEL_WINEPREFIX:-$root/build/wineprefix}
+screen=${KORVEL_SCREEN:-1024x768}
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -41,7 +43,7 @@ wineserver -w >/dev/null 2>&1
 if [ "$want_xvfb" = 1 ]; then
   for n in $(seq 90 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "${screen}x24" -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 1 100); do
       [ -e "/tmp/.X11-unix/X$n" ] && break
@@ -82,9 +84,11 @@ if [ -d /usr/share/wine/fonts ] && [ ! -f "$fonts/marlett.ttf" ]; then
 fi
 
 wineserver -p
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${KORVEL_DPI:-96}" /f \
+  >/dev/null 2>&1
 if [ "$want_xvfb" = 1 ]; then
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Korvel /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Korvel /d 1024x768 /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Korvel /d "$screen" /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v EnableShell /t REG_DWORD /d 1 /f >/dev/null 2>&1
 else
   wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1
