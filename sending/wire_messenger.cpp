@@ -230,7 +230,7 @@ NetStatus WireMessenger::SendToGroup(std::u16string_view recipient, const std::s
   if (group.empty()) {
     d.type = kBroadcastDatagram;
     d.destinationName = MakeNetbiosName("*", 0x00, 0x00);
-    d.recipient = "*";
+    d.recipient.assign(1, '*');  // (not = "*": GCC 12 at -O3 warns wrongly of overlap)
   } else {
     const WireName name = ToWireName(group);
     if (!name.netbios) return kStatusInvalidName;
