@@ -129,6 +129,8 @@ NetStatus WireMessenger::MessageBufferSend(const char16_t* name, const char16_t*
     if (!recipient) return kStatusInvalidParameter;
     if (fromName && !ReadName(fromName)) return kStatusInvalidParameter;
     std::u16string text = byteLength >= 2 ? ReadText(buffer, byteLength) : std::u16string();
+    // A length that counted the terminator too would otherwise put a NUL on the wire.
+    while (!text.empty() && text.back() == u'\0') text.pop_back();
     return Send(*recipient, fromName, text);
   } catch (const std::bad_alloc&) {
     return kStatusNoMemory;

@@ -101,16 +101,19 @@ TEST(WireDelivery, EmptyMessageIsStartAndEndUnderThisComputersName) {
   WireMessenger m(TestConfig(peer.Port()));
   ASSERT_EQ(Send(m, u"peer", nullptr, u""), kNerrSuccess);
   ASSERT_EQ(Send(m, u"peer", u"", u""), kNerrSuccess);
+  // A length that counts the terminator as well is still the empty message.
+  const uint8_t terminator[] = {0, 0};
+  ASSERT_EQ(m.MessageBufferSend(u"peer", nullptr, terminator, 2), kNerrSuccess);
   // A sender name longer than the field is cut to its 15 bytes.
   ASSERT_EQ(Send(m, u"peer", u"Администратор сети", u""), kNerrSuccess);
   auto received = peer.Received();
-  ASSERT_EQ(received.size(), 3u);
+  ASSERT_EQ(received.size(), 4u);
   for (const auto& p : received) EXPECT_EQ(Commands(p), (std::vector<uint8_t>{0xD5, 0xD6}));
   std::vector<std::string> senders;
   for (const auto& p : received) senders.push_back(StartNamesOf(p[1]).first);
   std::sort(senders.begin(), senders.end());
-  EXPECT_EQ(senders,
-            (std::vector<std::string>{"KORVELTEST", "KORVELTEST", Oem(u"Администратор с")}));
+  EXPECT_EQ(senders, (std::vector<std::string>{"KORVELTEST", "KORVELTEST", "KORVELTEST",
+                                               Oem(u"Администратор с")}));
 }
 
 TEST(WireDelivery, TextIsCountedAfterConversionAndTooLongIsRefusedBeforeConnecting) {
