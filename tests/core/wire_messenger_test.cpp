@@ -332,9 +332,7 @@ TEST(WireResolution, NameFoundNowhereFailsOnceAndIsNotAskedAgain) {
   WireMessenger m(config);
   EXPECT_EQ(Send(m, u"nosuchpc", u"s", u"x"), kStatusNameNotFound);
   EXPECT_EQ(names.Questions(), 2);  // two attempts
-  auto start = Clock::now();
   EXPECT_EQ(Send(m, u"NoSuchPC", u"s", u"x"), kStatusNameNotFound);
-  EXPECT_LT(Clock::now() - start, 50ms);
   EXPECT_EQ(names.Questions(), 2);
   // Names that cannot be NetBIOS names are not cut to one: only the resolver could find them.
   EXPECT_EQ(Send(m, u"accounting-server-7", u"s", u"x"), kStatusNameNotFound);
@@ -361,11 +359,15 @@ TEST(WireResolution, AddressIsCalledByTheMessengerNameItsNodeStatusGives) {
 
 TEST(WireResolution, AddressWithoutNodeStatusIsCalledAsAnyServer) {
   FakeSessionPeer peer([](PeerConnection& c) { ServeMessenger(c); });
-  WireMessenger m(TestConfig(peer.Port()));
+  WireConfig config = TestConfig(peer.Port());
+  config.nameQueryInterval = 300ms;
+  config.nameQueryAttempts = 3;
+  WireMessenger m(config);
   auto start = Clock::now();
   ASSERT_EQ(Send(m, u"127.0.0.1", u"s", u"x"), kNerrSuccess);
-  // Nothing listens on the name service port: the system says so at once.
-  EXPECT_LT(Clock::now() - start, 100ms);
+  // Nothing listens on the name service port, and the system says so: the attempts are not
+  // waited out. (Linux says so at once; Wine only at the second attempt's send.)
+  EXPECT_LT(Clock::now() - start, 800ms);
   auto p = peer.Received().at(0);
   EXPECT_EQ(CalledNameOf(p[0]), "*SMBSERVER<20>");
   EXPECT_EQ(StartNamesOf(p[1]).second, "127.0.0.1");
