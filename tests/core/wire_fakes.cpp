@@ -238,14 +238,14 @@ Bytes NodeStatusAnswerFor(const Bytes& question, const std::vector<std::string>&
   Bytes b = AnswerHeader(question, 0x0021);
   PutBe16(b, 1 + 18 * names.size() + 46);
   b.push_back(static_cast<uint8_t>(names.size()));
-  for (const std::string& spec : names) {
+  for (const std::string& entry : names) {
     // "NAME<xx>" with an optional "G" after it
-    size_t lt = spec.find('<');
-    std::string name = spec.substr(0, lt);
+    size_t lt = entry.find('<');
+    std::string name = entry.substr(0, lt);
     name.resize(15, ' ');
     b.insert(b.end(), name.begin(), name.end());
-    b.push_back(static_cast<uint8_t>(std::stoi(spec.substr(lt + 1, 2), nullptr, 16)));
-    b.push_back(spec.back() == 'G' ? 0x84 : 0x04);  // group bit, active
+    b.push_back(static_cast<uint8_t>(std::stoi(entry.substr(lt + 1, 2), nullptr, 16)));
+    b.push_back(entry.back() == 'G' ? 0x84 : 0x04);  // group bit, active
     b.push_back(0);
   }
   b.resize(b.size() + 46, 0);  // unit id and statistics
