@@ -1,0 +1,156 @@
+// The conversation on TCP 139 for one message.
+#include "sending/wire_session.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "sending/smb_message.h"
+#include "sending/wire_status.h"
+
+namespace korvel::wire {
+
+namespace {
+
+constexpr int kMaxRetargets = 3;
+// Session answers hold at most 6 bytes and messenger replies a few dozen: anything longer than
+// this is not an answer of the protocol, and is not read.
+constexpr uint32_t kMaxReplyLength = 1024;
+
+NetStatus StatusOf(NetResult r) {
+  switch (r) {
+    case NetResult::Ok:
+      return kNerrSuccess;
+    case NetResult::Refused:
+      return kStatusConnectionRefused;
+    case NetResult::Unreachable:
+      return kStatusHostUnreachable;
+    case NetResult::TimedOut:
+      return kStatusTimeout;
+    case NetResult::Closed:
+    case NetResult::Failed:
+      break;
+  }
+  return kStatusNetworkError;
+}
+
+class Conversation {
+ public:
+  Conversation(const WireTimeouts& timeouts)
+      : timeouts_(timeouts), end_(Clock::now() + timeouts.total) {}
+
+  Deadline ReplyDeadline() const { return std::min(Clock::now() + timeouts_.reply, end_); }
+  Deadline ConnectDeadline() const { return std::min(Clock::now() + timeouts_.connect, end_); }
+
+  // Reads one packet, stepping over keep-alives.
+  NetStatus Read(Socket& socket, uint8_t& type, std::vector<uint8_t>& payload) {
+    const Deadline deadline = ReplyDeadline();
+    for (;;) {
+      uint8_t raw[kSessionHeaderSize];
+      if (NetResult r = socket.ReceiveAll(raw, sizeof raw, deadline); r != NetResult::Ok)
+        return StatusOf(r);
+      auto header = ParseSessionHeader(raw);
+      if (!header || header->length > kMaxReplyLength) return kStatusNetworkError;
+      payload.resize(header->length);
+      if (NetResult r = socket.ReceiveAll(payload.data(), payload.size(), deadline);
+          r != NetResult::Ok)
+        return StatusOf(r);
+      if (header->type == kSessionKeepAlive) continue;
+      type = header->type;
+      return kNerrSuccess;
+    }
+  }
+
+  struct Session {
+    NetStatus status = kNerrSuccess;
+    Socket socket;
+    bool nameRefused = false;
+  };
+
+  Session Open(Ipv4 address, uint16_t port, const NetbiosName& called, const NetbiosName& calling) {
+    const std::vector<uint8_t> request = BuildSessionRequest(called, calling);
+    for (int hop = 0; hop <= kMaxRetargets; ++hop) {
+      Session s;
+      s.socket = Socket::Tcp();
+      if (!s.socket.Valid()) return {kStatusNetworkError, {}, false};
+      if (NetResult r = s.socket.Connect(address, port, ConnectDeadline()); r != NetResult::Ok)
+        return {StatusOf(r), {}, false};
+      if (NetResult r = s.socket.SendAll(request.data(), request.size(), ReplyDeadline());
+          r != NetResult::Ok)
+        return {StatusOf(r), {}, false};
+      uint8_t type = 0;
+      std::vector<uint8_t> payload;
+      if (NetStatus status = Read(s.socket, type, payload); status != kNerrSuccess)
+        return {status, {}, false};
+      SessionAnswer answer = ParseSessionAnswer(type, payload.data(), payload.size());
+      switch (answer.kind) {
+        case SessionAnswer::Kind::Positive:
+          return s;
+        case SessionAnswer::Kind::Negative:
+          return {kStatusNameNotFound, {}, true};
+        case SessionAnswer::Kind::Retarget:
+          address = answer.address;
+          port = answer.port;
+          continue;
+        case SessionAnswer::Kind::Invalid:
+          return {kStatusNetworkError, {}, false};
+      }
+    }
+    return {kStatusNetworkError, {}, false};
+  }
+
+  // Sends one request and reads its reply.
+  NetStatus Exchange(Socket& socket, const std::vector<uint8_t>& request, uint8_t command,
+                     uint16_t* group = nullptr) {
+    if (NetResult r = socket.SendAll(request.data(), request.size(), ReplyDeadline());
+        r != NetResult::Ok)
+      return StatusOf(r);
+    uint8_t type = 0;
+    std::vector<uint8_t> payload;
+    if (NetStatus status = Read(socket, type, payload); status != kNerrSuccess) return status;
+    if (type != kSessionMessage) return kStatusNetworkError;
+    SmbReply reply = ParseSmbReply(payload.data(), payload.size(), command);
+    switch (reply.kind) {
+      case SmbReply::Kind::Accepted:
+        if (group) *group = reply.group;
+        return kNerrSuccess;
+      case SmbReply::Kind::Refused:
+        return reply.status;
+      case SmbReply::Kind::Malformed:
+        break;
+    }
+    return kStatusNetworkError;
+  }
+
+ private:
+  const WireTimeouts& timeouts_;
+  const Deadline end_;
+};
+
+}  // namespace
+
+DeliveryResult Deliver(const Delivery& d, const WireTimeouts& timeouts) {
+  Conversation c(timeouts);
+  DeliveryResult result;
+  Conversation::Session session = c.Open(d.address, d.port, d.called, d.calling);
+  if (session.nameRefused && !(d.called == AnyServerName())) {
+    session = c.Open(d.address, d.port, AnyServerName(), d.calling);
+    result.tookAnyServerName = session.status == kNerrSuccess;
+  }
+  if (session.status != kNerrSuccess) {
+    result.status = session.status;
+    return result;
+  }
+
+  uint16_t group = 0;
+  result.status = c.Exchange(session.socket, BuildSendStart(d.originator, d.destination),
+                             kSmbSendStart, &group);
+  for (size_t at = 0; result.status == kNerrSuccess && at < d.text.size(); at += kMaxTextBlock) {
+    std::string_view block = std::string_view(d.text).substr(at, kMaxTextBlock);
+    result.status = c.Exchange(session.socket, BuildSendText(group, block), kSmbSendText);
+  }
+  if (result.status == kNerrSuccess)
+    result.status = c.Exchange(session.socket, BuildSendEnd(group), kSmbSendEnd);
+  return result;
+}
+
+}  // namespace korvel::wire
