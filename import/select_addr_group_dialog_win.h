@@ -1,0 +1,46 @@
+// TSelectAddrGroupDlg: the target group chooser. It asks into which group imported
+// addresses go: one picked from the list of the tree's groups, or a new one by name.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/dialog_win.h"
+#include "import/group_picker_win.h"
+
+namespace korvel {
+
+struct SelectAddrGroupData {
+  std::vector<GroupChoice> groups;  // in: the list, in tree order
+  // Out, after OK: what the caller reads back.
+  bool newGroup = false;
+  std::string newGroupName;  // edNewGroup as typed, when newGroup
+  int itemIndex = -1;        // cmbGroup's item index, without newGroup
+  std::string itemText;      // and the text of that item
+  ImportTarget target;
+};
+
+class TSelectAddrGroupDlg : public Dialog {
+ public:
+  explicit TSelectAddrGroupDlg(SelectAddrGroupData& data) : data_(data) {}
+  bool ShowModal(HWND owner);
+
+ protected:
+  bool OnInit() override;
+  bool OnCommand(int id, int notifyCode, HWND control) override;
+
+ private:
+  void FormCreate();
+  void UpdateOk();
+
+  SelectAddrGroupData& data_;
+  std::unique_ptr<GroupPicker> picker_;
+};
+
+// Shows the chooser over `owner`; true when it was closed with OK, and there is a target.
+bool ShowSelectAddrGroupDialog(HWND owner, SelectAddrGroupData& inOut);
+
+}  // namespace korvel
