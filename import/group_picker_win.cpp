@@ -72,12 +72,6 @@ int GroupPicker::ItemIndex() const {
   return static_cast<int>(SendMessageW(cmbGroup, CB_GETCURSEL, 0, 0));
 }
 
-std::string GroupPicker::ItemText() const {
-  const int index = ItemIndex();
-  return index >= 0 && index < static_cast<int>(groups_.size()) ? groups_[index].text
-                                                                : std::string();
-}
-
 ImportTarget GroupPicker::Target() const {
   ImportTarget target;
   target.newGroup = NewGroupTicked();

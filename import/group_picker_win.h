@@ -8,7 +8,6 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include <string>
 #include <vector>
 
 #include "import/import_target.h"
@@ -41,7 +40,6 @@ class GroupPicker {
   ImportTarget Target() const;
 
   int ItemIndex() const;
-  std::string ItemText() const;
   bool NewGroupTicked() const;
 
  private:

@@ -49,10 +49,6 @@ bool TSelectAddrGroupDlg::OnCommand(int id, int notifyCode, HWND control) {
   if (id == IDOK) {
     // Enter reaches here even with the button disabled.
     if (!picker_->HasTarget()) return true;
-    data_.newGroup = picker_->NewGroupTicked();
-    data_.newGroupName = data_.newGroup ? picker_->Target().newGroupName : std::string();
-    data_.itemIndex = data_.newGroup ? -1 : picker_->ItemIndex();
-    data_.itemText = data_.newGroup ? std::string() : picker_->ItemText();
     data_.target = picker_->Target();
   }
   return Dialog::OnCommand(id, notifyCode, control);

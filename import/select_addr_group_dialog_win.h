@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "base/dialog_win.h"
@@ -15,11 +14,9 @@ namespace korvel {
 
 struct SelectAddrGroupData {
   std::vector<GroupChoice> groups;  // in: the list, in tree order
-  // Out, after OK: what the caller reads back.
-  bool newGroup = false;
-  std::string newGroupName;  // edNewGroup as typed, when newGroup
-  int itemIndex = -1;        // cmbGroup's item index, without newGroup
-  std::string itemText;      // and the text of that item
+  // Out, after OK: the new group asked for (with its name as typed), or the group of the
+  // list's item picked (the node it was listed from, so that of two groups of one name the
+  // one picked gets the address).
   ImportTarget target;
 };
 
