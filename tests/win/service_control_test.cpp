@@ -1,5 +1,5 @@
 // Starting and stopping the Messenger service: the requests the commands make, the
-// handles they close, and what they tell, with a scripted manager and with Wine's own
+// handles they close and what they tell, with a scripted manager and with Wine's own
 // Service Control Manager running a service of the tests' own under that name.
 #include <windows.h>
 
@@ -21,111 +21,70 @@ const std::string kNotStarted = Cp("Службу сообщений не уда�
 const std::string kStopped = Cp("Служба сообщений - остановлена");
 const std::string kNotStopped = Cp("Службу сообщений не удалось остановить");
 
-// Records every call, with the message boxes in between; each step can be made to fail.
+// Logs every call and message box; the first `opens` steps succeed.
 struct ScriptedManager : ServiceManager {
-  std::vector<std::string>& log;
-  bool managerOpens = true, serviceOpens = true, requestTaken = true;
-  explicit ScriptedManager(std::vector<std::string>& l) : log(l) {}
-
-  SC_HANDLE manager = reinterpret_cast<SC_HANDLE>(0x100);
-  SC_HANDLE service = reinterpret_cast<SC_HANDLE>(0x200);
-  std::string Name(SC_HANDLE h) { return h == manager ? "scm" : h == service ? "svc" : "?"; }
+  std::vector<std::string> log;
+  int opens = 3;  // manager, service, request
+  SC_HANDLE scm = reinterpret_cast<SC_HANDLE>(1), svc = reinterpret_cast<SC_HANDLE>(2);
 
   SC_HANDLE OpenSCManagerA(LPCSTR machine, LPCSTR database, DWORD access) override {
-    log.push_back(std::string("OpenSCManager ") + (machine ? machine : "null") + " " +
-                  (database ? database : "null") + " " + std::to_string(access));
-    return managerOpens ? manager : nullptr;
+    log.push_back("manager " + std::to_string(access) + (machine || database ? " ?" : ""));
+    return opens > 0 ? scm : nullptr;
   }
   SC_HANDLE OpenServiceA(SC_HANDLE m, LPCSTR name, DWORD access) override {
-    char mask[16];
-    wsprintfA(mask, "0x%lx", access);
-    log.push_back("OpenService " + Name(m) + " " + name + " " + mask);
-    return serviceOpens ? service : nullptr;
+    log.push_back(std::string("service ") + name + " " + std::to_string(access) +
+                  (m == scm ? "" : " ?"));
+    return opens > 1 ? svc : nullptr;
   }
   BOOL StartServiceA(SC_HANDLE s, DWORD argc, LPCSTR* argv) override {
-    log.push_back("StartService " + Name(s) + " " + std::to_string(argc) +
-                  (argv && !argv[0] ? " {null}" : " ?"));
-    return requestTaken;
+    log.push_back("start " + std::to_string(argc) + (s == svc && argv && !argv[0] ? "" : " ?"));
+    return opens > 2;
   }
   BOOL ControlService(SC_HANDLE s, DWORD control, SERVICE_STATUS* status) override {
-    log.push_back("ControlService " + Name(s) + " " + std::to_string(control) +
-                  (status ? " status" : " null"));
-    return requestTaken;
+    log.push_back("control " + std::to_string(control) + (s == svc && status ? "" : " ?"));
+    return opens > 2;
   }
   BOOL CloseServiceHandle(SC_HANDLE h) override {
-    log.push_back("Close " + Name(h));
+    log.push_back(h == scm ? "close manager" : h == svc ? "close service" : "close ?");
     return TRUE;
   }
 };
 
-class ServiceCommands : public ::testing::Test, public FormFixture {
- protected:
-  ServiceCommands() : manager(log) {
-    SetMessageSinkForTests([this](const std::string& text) { log.push_back("Show " + text); });
-    services.serviceManager = &manager;
-    Create();
-  }
-  std::vector<std::string> Run(int command) {
-    log.clear();
-    SendMessageW(form->Handle(), WM_COMMAND, static_cast<WPARAM>(command), 0);
-    return log;
-  }
-  std::vector<std::string> log;
-  ScriptedManager manager;
-};
+class ServiceCommands : public ::testing::Test, public FormFixture {};
 
 }  // namespace
 
-TEST_F(ServiceCommands, StartAsksForStartAndQueryAndClosesServiceThenManager) {
-  EXPECT_EQ(Run(ID_ACT_START_MESSENGER),
-            (std::vector<std::string>{"OpenSCManager null null 1", "OpenService scm Messenger 0x14",
-                                      "StartService svc 0 {null}", "Show " + kStarted, "Close svc",
-                                      "Close scm"}));
-  manager.requestTaken = false;
-  EXPECT_EQ(Run(ID_ACT_START_MESSENGER),
-            (std::vector<std::string>{"OpenSCManager null null 1", "OpenService scm Messenger 0x14",
-                                      "StartService svc 0 {null}", "Show " + kNotStarted,
-                                      "Close svc", "Close scm"}));
-}
-
-TEST_F(ServiceCommands, StopAsksForStopAndQueryAndClosesServiceThenManager) {
-  EXPECT_EQ(Run(ID_ACT_STOP_MESSENGER),
-            (std::vector<std::string>{"OpenSCManager null null 1", "OpenService scm Messenger 0x24",
-                                      "ControlService svc 1 status", "Show " + kStopped,
-                                      "Close svc", "Close scm"}));
-  manager.requestTaken = false;
-  EXPECT_EQ(Run(ID_ACT_STOP_MESSENGER),
-            (std::vector<std::string>{"OpenSCManager null null 1", "OpenService scm Messenger 0x24",
-                                      "ControlService svc 1 status", "Show " + kNotStopped,
-                                      "Close svc", "Close scm"}));
-}
-
-TEST_F(ServiceCommands, AServiceThatCannotBeOpenedFailsAndAManagerThatCannotSaysNothing) {
-  manager.serviceOpens = false;
-  EXPECT_EQ(Run(ID_ACT_START_MESSENGER),
-            (std::vector<std::string>{"OpenSCManager null null 1", "OpenService scm Messenger 0x14",
-                                      "Show " + kNotStarted, "Close scm"}));
-  EXPECT_EQ(Run(ID_ACT_STOP_MESSENGER),
-            (std::vector<std::string>{"OpenSCManager null null 1", "OpenService scm Messenger 0x24",
-                                      "Show " + kNotStopped, "Close scm"}));
-  manager.managerOpens = false;
-  EXPECT_EQ(Run(ID_ACT_START_MESSENGER), std::vector<std::string>{"OpenSCManager null null 1"});
-  EXPECT_EQ(Run(ID_ACT_STOP_MESSENGER), std::vector<std::string>{"OpenSCManager null null 1"});
-}
-
-TEST_F(ServiceCommands, TheCommandsStayEnabledWhileASendRuns) {
-  form->SendInProgress() = 1;
-  form->UpdateCommands();
-  EXPECT_TRUE(form->CommandEnabled(ID_ACT_START_MESSENGER));
-  EXPECT_TRUE(form->CommandEnabled(ID_ACT_STOP_MESSENGER));
-  EXPECT_EQ(Run(ID_ACT_STOP_MESSENGER).size(), 6u);
-  form->SendInProgress() = 0;
+TEST_F(ServiceCommands, EachPathMakesItsRequestsTellsAndClosesWhatItOpened) {
+  ScriptedManager manager;
+  SetMessageSinkForTests([&](const std::string& text) { manager.log.push_back(text); });
+  services.serviceManager = &manager;
+  Create();
+  struct Case {
+    int command;
+    const char *access, *request;
+    std::string done, failed;
+  } cases[] = {{ID_ACT_START_MESSENGER, "service Messenger 20", "start 0", kStarted, kNotStarted},
+               {ID_ACT_STOP_MESSENGER, "service Messenger 36", "control 1", kStopped, kNotStopped}};
+  for (const Case& c : cases) {
+    const std::vector<std::vector<std::string>> expected = {
+        {"manager 1"},
+        {"manager 1", c.access, c.failed, "close manager"},
+        {"manager 1", c.access, c.request, c.failed, "close service", "close manager"},
+        {"manager 1", c.access, c.request, c.done, "close service", "close manager"},
+    };
+    for (int opens = 0; opens <= 3; ++opens) {
+      manager.opens = opens;
+      manager.log.clear();
+      SendMessageW(form->Handle(), WM_COMMAND, static_cast<WPARAM>(c.command), 0);
+      EXPECT_EQ(manager.log, expected[static_cast<size_t>(opens)]) << c.command << " " << opens;
+    }
+  }
 }
 
 namespace {
 
 // The real manager, except that the service is opened with the rights a standard user
-// has on it: the manager itself then refuses the request.
+// has on it: the manager then refuses the request itself.
 struct StandardUserManager : ServiceManager {
   ServiceManager& real = SystemServiceManager();
   SC_HANDLE OpenSCManagerA(LPCSTR m, LPCSTR d, DWORD access) override {
@@ -134,11 +93,11 @@ struct StandardUserManager : ServiceManager {
   SC_HANDLE OpenServiceA(SC_HANDLE manager, LPCSTR name, DWORD) override {
     return real.OpenServiceA(manager, name, SERVICE_QUERY_STATUS);
   }
-  BOOL StartServiceA(SC_HANDLE s, DWORD argc, LPCSTR* argv) override {
-    return real.StartServiceA(s, argc, argv);
+  BOOL StartServiceA(SC_HANDLE s, DWORD n, LPCSTR* args) override {
+    return real.StartServiceA(s, n, args);
   }
-  BOOL ControlService(SC_HANDLE s, DWORD control, SERVICE_STATUS* status) override {
-    return real.ControlService(s, control, status);
+  BOOL ControlService(SC_HANDLE s, DWORD c, SERVICE_STATUS* st) override {
+    return real.ControlService(s, c, st);
   }
   BOOL CloseServiceHandle(SC_HANDLE h) override { return real.CloseServiceHandle(h); }
 };
@@ -146,12 +105,10 @@ struct StandardUserManager : ServiceManager {
 // The test service registered as "Messenger" for the length of a test.
 class MessengerRegistration {
  public:
-  MessengerRegistration() {
-    scm_ = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  MessengerRegistration() : scm_(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {
     Remove();
     std::wstring exe = KorvelExePath();
-    exe.erase(exe.find_last_of(L'\\') + 1);
-    exe = L"\"" + exe + L"tests\\korvel_test_service.exe\"";
+    exe = L"\"" + exe.substr(0, exe.find_last_of(L'\\')) + L"\\tests\\korvel_test_service.exe\"";
     service_ = CreateServiceW(scm_, L"Messenger", L"Messenger", SERVICE_ALL_ACCESS,
                               SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE,
                               exe.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
@@ -163,14 +120,11 @@ class MessengerRegistration {
   MessengerRegistration(const MessengerRegistration&) = delete;
   MessengerRegistration& operator=(const MessengerRegistration&) = delete;
 
-  bool Registered() const { return service_ != nullptr; }
   SC_HANDLE Handle() const { return service_; }
-  DWORD State() const {
-    SERVICE_STATUS s{};
-    return QueryServiceStatus(service_, &s) ? s.dwCurrentState : 0;
-  }
   bool Reaches(DWORD state) const {
-    return PumpUntil([&] { return State() == state; }, std::chrono::seconds(20));
+    SERVICE_STATUS s{};
+    return PumpUntil([&] { return QueryServiceStatus(service_, &s) && s.dwCurrentState == state; },
+                     std::chrono::seconds(20));
   }
   void Unregister() {
     if (service_) CloseServiceHandle(service_);
@@ -190,16 +144,16 @@ class MessengerRegistration {
     CloseServiceHandle(old);
   }
 
-  SC_HANDLE scm_ = nullptr;
+  SC_HANDLE scm_;
   SC_HANDLE service_ = nullptr;
 };
 
 class MessengerService : public ::testing::Test, public FormFixture {
  protected:
-  std::vector<std::string> Run(int command) {
+  std::string Say(int command) {
     messages.clear();
     SendMessageW(form->Handle(), WM_COMMAND, static_cast<WPARAM>(command), 0);
-    return messages;
+    return messages.size() == 1 ? messages[0] : "(" + std::to_string(messages.size()) + ")";
   }
 };
 
@@ -207,35 +161,28 @@ class MessengerService : public ::testing::Test, public FormFixture {
 
 TEST_F(MessengerService, StartsAndStopsTheSystemsServiceAndSaysWhenItCannot) {
   MessengerRegistration messenger;
-  ASSERT_TRUE(messenger.Registered()) << GetLastError();
+  ASSERT_NE(messenger.Handle(), nullptr) << GetLastError();
   Create();
-  ASSERT_EQ(messenger.State(), static_cast<DWORD>(SERVICE_STOPPED));
-
-  EXPECT_EQ(Run(ID_ACT_START_MESSENGER), std::vector<std::string>{kStarted});
+  EXPECT_EQ(Say(ID_ACT_START_MESSENGER), kStarted);
   ASSERT_TRUE(messenger.Reaches(SERVICE_RUNNING));
-  EXPECT_EQ(Run(ID_ACT_START_MESSENGER), std::vector<std::string>{kNotStarted});
-
-  EXPECT_EQ(Run(ID_ACT_STOP_MESSENGER), std::vector<std::string>{kStopped});
+  EXPECT_EQ(Say(ID_ACT_START_MESSENGER), kNotStarted);  // already running
+  EXPECT_EQ(Say(ID_ACT_STOP_MESSENGER), kStopped);
   ASSERT_TRUE(messenger.Reaches(SERVICE_STOPPED));
-  EXPECT_EQ(Run(ID_ACT_STOP_MESSENGER), std::vector<std::string>{kNotStopped});
+  EXPECT_EQ(Say(ID_ACT_STOP_MESSENGER), kNotStopped);  // already stopped
+
+  // A user without the right to control it.
+  StandardUserManager standardUser;
+  services.serviceManager = &standardUser;
+  form.reset();
+  Create();
+  EXPECT_EQ(Say(ID_ACT_START_MESSENGER), kNotStarted);
+  ASSERT_TRUE(StartServiceW(messenger.Handle(), 0, nullptr));
+  ASSERT_TRUE(messenger.Reaches(SERVICE_RUNNING));
+  EXPECT_EQ(Say(ID_ACT_STOP_MESSENGER), kNotStopped);
+  EXPECT_TRUE(messenger.Reaches(SERVICE_RUNNING));
 
   // No such service.
   messenger.Unregister();
-  EXPECT_EQ(Run(ID_ACT_START_MESSENGER), std::vector<std::string>{kNotStarted});
-  EXPECT_EQ(Run(ID_ACT_STOP_MESSENGER), std::vector<std::string>{kNotStopped});
-}
-
-TEST_F(MessengerService, AUserWithoutTheRightToControlItIsRefused) {
-  MessengerRegistration messenger;
-  ASSERT_TRUE(messenger.Registered()) << GetLastError();
-  StandardUserManager standardUser;
-  services.serviceManager = &standardUser;
-  Create();
-  EXPECT_EQ(Run(ID_ACT_START_MESSENGER), std::vector<std::string>{kNotStarted});
-  EXPECT_EQ(messenger.State(), static_cast<DWORD>(SERVICE_STOPPED));
-
-  ASSERT_TRUE(StartServiceW(messenger.Handle(), 0, nullptr));
-  ASSERT_TRUE(messenger.Reaches(SERVICE_RUNNING));
-  EXPECT_EQ(Run(ID_ACT_STOP_MESSENGER), std::vector<std::string>{kNotStopped});
-  EXPECT_EQ(messenger.State(), static_cast<DWORD>(SERVICE_RUNNING));
+  EXPECT_EQ(Say(ID_ACT_START_MESSENGER), kNotStarted);
+  EXPECT_EQ(Say(ID_ACT_STOP_MESSENGER), kNotStopped);
 }
