@@ -60,7 +60,8 @@ NodeKinds RecipientFileKind(int number) {
   return {number >= kGroupNode && number <= kWorkgroupNode ? number : kAddressNode, number};
 }
 
-TreeFileResult ParseTreeText(std::string_view text, AddressTree& tree, KindMap kindOf) {
+TreeFileResult ParseTreeText(std::string_view text, AddressTree& tree, KindMap kindOf,
+                             NegativeDepth negative) {
   RecordReader in(text);
   // The node placed last and its ancestors, by depth: path[d] stands at depth d. Placing a
   // record needs only its parent from here, so a load costs the same at any depth.
@@ -70,7 +71,8 @@ TreeFileResult ParseTreeText(std::string_view text, AddressTree& tree, KindMap k
     int depth = 0;
     int kind = 0;
     if (!in.SkipBlanks()) break;
-    if (!in.ReadNumber(depth)) return Fail(kInvalidNumber, result.deepest);
+    if (!in.ReadNumber(depth) || (depth < 0 && negative == NegativeDepth::Invalid))
+      return Fail(kInvalidNumber, result.deepest);
     // A depth alone at the very end holds no text: there is nothing to keep.
     if (!in.SkipBlanks()) break;
     if (!in.ReadNumber(kind)) return Fail(kInvalidNumber, result.deepest);

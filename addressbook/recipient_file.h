@@ -50,14 +50,20 @@ using KindMap = NodeKinds (*)(int number);
 // writes, shows and behaves as an address node and is written back as it was read.
 NodeKinds RecipientFileKind(int number);
 
+// What a record with a negative depth means. The recipient file never holds one, and places
+// it at the top level so that no text is lost; the scanner's files treat it as a bad number.
+enum class NegativeDepth { TopLevel, Invalid };
+
 // Appends the records of `text` to the tree after its existing nodes. Each record is placed by
 // its depth relative to the node placed before it: the first at the top level whatever its
 // depth says, then as a sibling (same depth), a child (one deeper) or a sibling of an ancestor
 // (shallower). A record more than one level deeper becomes a child of the node before it, and a
-// negative depth counts as 0, so no record and no text is ever lost. A bad number stops with
-// Failed "Invalid numeric input"; the nodes placed before it stay.
+// negative depth counts as 0 (or, with NegativeDepth::Invalid, is a bad number), so no record
+// and no text is ever lost. A bad number stops with Failed "Invalid numeric input"; the nodes
+// placed before it stay.
 TreeFileResult ParseTreeText(std::string_view text, AddressTree& tree,
-                             KindMap kindOf = RecipientFileKind);
+                             KindMap kindOf = RecipientFileKind,
+                             NegativeDepth negative = NegativeDepth::TopLevel);
 
 // The whole tree in the file's layout. A CR, LF or Ctrl+Z inside a text is written as a blank,
 // since it would split the record or end the file when read back.

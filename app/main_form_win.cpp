@@ -41,7 +41,7 @@ void RegisterMainWindowClass() {
 }
 
 TKorvelForm::TKorvelForm(const std::string& exePath, FormServices services)
-    : TFormINI(exePath), services_(services) {}
+    : TFormINI(exePath), services_(services), service_(*services_.serviceManager) {}
 
 TKorvelForm::~TKorvelForm() {
   uiCall_.Close();

@@ -23,6 +23,8 @@
 #include "base/ui_thread_call_win.h"
 #include "dialogs/help_commands_win.h"
 #include "import/import_commands_win.h"
+#include "import/network_browse_win.h"
+#include "import/server_users_win.h"
 #include "sending/compose_pane_win.h"
 #include "sending/delivery_log_win.h"
 #include "sending/service_control_win.h"
@@ -35,6 +37,10 @@ constexpr const wchar_t* kMainWindowClass = L"TKorvelForm";
 // the program, recording or scripted ones in tests.
 struct FormServices {
   TrayShell* trayShell = &SystemTrayShell();
+  ServiceManager* serviceManager = &SystemServiceManager();
+  NetworkShell* networkShell = &SystemNetworkShell();
+  UserEnumerator* userEnumerator = &SystemUserEnumerator();
+  FileDialogs* fileDialogs = &SystemFileDialogs();
 };
 
 class TKorvelForm : public TFormINI {

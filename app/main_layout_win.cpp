@@ -57,7 +57,9 @@ void TKorvelForm::CreateControls() {
       hwnd_, images.ImageListAdr,
       TAddressBookPane::Wiring{[this](const std::string& text) { compose_->SetRecipients(text); },
                                [this](POINT screen) { ShowTreePopup(screen); }});
-  imports_ = std::make_unique<TImportCommands>(hwnd_, *addressBook_, scannerFolder_);
+  imports_ = std::make_unique<TImportCommands>(
+      hwnd_, *addressBook_, scannerFolder_,
+      ImportServices{services_.networkShell, services_.userEnumerator, services_.fileDialogs});
   help_ = std::make_unique<THelpCommands>(hwnd_, Values());
 
   splitter1_ = std::make_unique<TSplitter>(

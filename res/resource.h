@@ -59,3 +59,29 @@
    sending/: templates 200-249, controls 2000-2499
    import/:  templates 250-299, controls 2500-2999
    dialogs/: templates 300-349, controls 3000-3499 */
+
+/* import/: the target group chooser, the server import wizard, the typed network name.
+   The group controls have the same ids in the chooser and on the wizard's last page. */
+#define IDD_SELECT_ADDR_GROUP 250
+#define IDD_IMPORTSERV 251
+#define IDD_TYPE_NAME 252
+#define IDC_SEL_LABEL1 2500
+#define IDC_CMB_GROUP 2501
+#define IDC_CHK_NEW_GROUP 2502
+#define IDC_ED_NEW_GROUP 2503
+#define IDC_SRV_LABEL1 2510
+#define IDC_SRV_ED_SERVER 2511
+#define IDC_SRV_BUTTON3 2512
+#define IDC_SRV_BUTTON1 2513
+#define IDC_SRV_BUTTON2 2514
+#define IDC_SRV_LABEL3 2515
+#define IDC_SRV_CHK_USER 2516
+#define IDC_SRV_BUTTON9 2517
+#define IDC_SRV_BUTTON7 2518
+#define IDC_SRV_BUTTON8 2519
+#define IDC_SRV_LABEL2 2520
+#define IDC_SRV_BUTTON6 2521
+#define IDC_SRV_BUTTON4 2522
+#define IDC_SRV_BUTTON5 2523
+#define IDC_NAME_PROMPT 2530
+#define IDC_NAME_EDIT 2531

@@ -1,0 +1,58 @@
+// The typed network name: OK is enabled once the box holds a name.
+#include "import/type_name_dialog_win.h"
+
+#include "base/text.h"
+#include "base/text_win.h"
+#include "res/resource.h"
+
+namespace korvel {
+
+namespace {
+constexpr int kMaxName = 255;
+}
+
+bool TTypeNameDlg::ShowModal(HWND owner) {
+  owner_ = owner;
+  return RunModal(owner, IDD_TYPE_NAME) == IDOK;
+}
+
+bool TTypeNameDlg::OnInit() {
+  static const Place places[] = {
+      {IDC_NAME_PROMPT, 8, 8, 280, 28},
+      {IDC_NAME_EDIT, 8, 40, 280, 21},
+      {IDOK, 132, 70, 75, 25},
+      {IDCANCEL, 213, 70, 75, 25},
+  };
+  Layout(296, 103, places);
+  if (owner_) CenterOn(owner_);
+  SetWindowText1251(hwnd_, data_.title);
+  SetWindowTextW(Item(IDC_NAME_PROMPT),
+                 data_.workgroup
+                     ? L"Не удалось показать сеть. Введите имя рабочей группы или домена:"
+                     : L"Не удалось показать сеть. Введите имя компьютера:");
+  SendMessageW(Item(IDC_NAME_EDIT), EM_LIMITTEXT, kMaxName, 0);
+  EnableWindow(Item(IDOK), FALSE);
+  return true;
+}
+
+std::string TTypeNameDlg::TypedName() const { return Trim(GetWindowText1251(Item(IDC_NAME_EDIT))); }
+
+bool TTypeNameDlg::OnCommand(int id, int notifyCode, HWND control) {
+  if (id == IDC_NAME_EDIT && notifyCode == EN_CHANGE) {
+    EnableWindow(Item(IDOK), !TypedName().empty());
+    return true;
+  }
+  if (id == IDOK) {
+    data_.name = TypedName();
+    // Enter reaches here even with the button disabled.
+    if (data_.name.empty()) return true;
+  }
+  return Dialog::OnCommand(id, notifyCode, control);
+}
+
+bool ShowTypeNameDialog(HWND owner, TypeNameData& inOut) {
+  TTypeNameDlg dialog(inOut);
+  return dialog.ShowModal(owner);
+}
+
+}  // namespace korvel
