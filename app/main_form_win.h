@@ -43,6 +43,7 @@ struct ImageLists {
 // the program, recording or scripted ones in tests.
 struct FormServices {
   TrayShell* trayShell = &SystemTrayShell();
+  DocumentShell* documentShell = &SystemDocumentShell();
 };
 
 class TKorvelForm : public TFormINI {

@@ -126,7 +126,7 @@ void TKorvelForm::CreateControls() {
       TAddressBookPane::Wiring{[this](const std::string& text) { compose_->SetRecipients(text); },
                                [this](POINT screen) { ShowTreePopup(screen); }});
   imports_ = std::make_unique<TImportCommands>(hwnd_, *addressBook_, scannerFolder_);
-  help_ = std::make_unique<THelpCommands>(hwnd_, Values());
+  help_ = std::make_unique<THelpCommands>(hwnd_, Values(), ExePath(), *services_.documentShell);
 
   splitter1_ = std::make_unique<TSplitter>(
       hwnd_, IDC_SPLITTER1, TSplitter::Kind::Horizontal, [this](int top) {
