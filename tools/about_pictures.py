@@ -1,7 +1,9 @@
-"""The about box's two pictures, drawn from the shapes below at 96 and 192 DPI:
+"""The about box's two pictures, drawn from the shapes below at 96 and 192 DPI, and the
+installer's side picture:
 
     about_background_<dpi>.bmp   380 x 255 at 96 DPI, 24 bits a pixel
     about_banner_<dpi>.bmp        88 x 31 at 96 DPI, 8 bits a pixel (a palette of its own)
+    installer_wizard.bmp         164 x 314, 24 bits a pixel (the installer's own size)
 
 Every shape is given in pixels at 96 DPI and drawn at each scale with smooth edges, so
 the larger pictures are drawn, not enlarged. The labels, links and hot spots of the box
@@ -197,6 +199,54 @@ RULE, EDGE = hexrgb("3070D0"), hexrgb("4A5468")
 BAND = 86  # the band's width; the texts start at 96
 
 
+def draw_band(c, width, height, cx, dy):
+    """The blue band: waves going out from the emblem (a letter sent off, as on the
+    program's icon, centred on x = cx) and a small network of three computers below it;
+    dy moves everything but the band itself down."""
+    c.shape((0, 0, width, height), rect(-4, -4, width, height + 4),
+            lambda u, v: mix(BAND_TOP, BAND_BOTTOM, v / height))
+    ox = cx - 43.0
+
+    def at(x, y):
+        return (x + ox, y + dy)
+
+    def box(x0, y0, x1, y1):
+        return (x0 + ox, y0 + dy, x1 + ox, y1 + dy)
+
+    def moved(points):
+        return [at(x, y) for x, y in points]
+
+    cy = 98.0 + dy
+    for k, radius in enumerate((40, 52, 64, 76, 88, 100)):
+        wave = ring(cx, cy, radius, 1.6)
+        c.shape((0, max(0, cy - radius - 2), width, min(height, cy + radius + 2)),
+                lambda u, v, wave=wave: max(wave(u, v), u - (width - 2)), WHITE, 0.16 - 0.02 * k)
+
+    c.shape(box(14, 78, 74, 122), rect(*box(17, 81, 71, 119), 3), OUTLINE, 0.35)  # its shadow
+    c.shape(box(13, 76, 71, 118), rect(*box(15, 78, 69, 116), 3), WHITE)
+    c.shape(box(13, 76, 71, 118), lambda u, v: abs(rect(*box(15, 78, 69, 116), 3)(u, v)) - 0.6, GREY)
+    c.shape(box(13, 76, 71, 104), strokes([moved([(17, 80), (42, 100), (67, 80)])], 2.2), GREY)
+    c.shape(box(13, 96, 71, 118), strokes([moved([(17, 114), (34, 99)]), moved([(67, 114), (50, 99)])], 1.2),
+            hexrgb("D8D8DC"))
+    # The arrow, out of the letter's top right corner.
+    shaft = [moved([(52, 90), (69, 68)])]
+    c.shape(box(44, 56, 80, 96), strokes(shaft, 6.5), YELLOW_SHADE)
+    c.shape(box(44, 56, 80, 96), strokes(shaft, 4.0), YELLOW)
+    head = moved([(64.5, 58.0), (78.5, 56.5), (74.0, 70.0)])
+    c.shape(bounds(head, 4), lambda u, v: polygon(head)(u, v) - 1.2, YELLOW_SHADE)
+    c.shape(bounds(head, 4), polygon(head), YELLOW)
+
+    # Three computers on one line.
+    c.shape(box(8, 120, 80, 165), strokes([moved(line) for line in (
+        [(43, 122), (43, 150)], [(16, 150), (70, 150)], [(16, 150), (16, 162)],
+        [(43, 150), (43, 162)], [(70, 150), (70, 162)])], 1.4), LIGHT)
+    for x in (16, 43, 70):
+        c.shape(box(x - 10, 160, x + 10, 184), rect(*box(x - 9, 162, x + 9, 175), 1.5), PALE)
+        c.shape(box(x - 10, 160, x + 10, 184), rect(*box(x - 7, 164, x + 7, 173), 0.8), BAND_TOP)
+        c.shape(box(x - 10, 160, x + 10, 184), rect(*box(x - 5, 177, x + 5, 180), 1.0), PALE)
+        c.shape(box(x - 6, 164, x + 6, 173), rect(*box(x - 5.5, 165, x - 1, 167.5), 0.5), LIGHT, 0.7)
+
+
 def background(dpi):
     c = Canvas(380, 255, dpi)
     # Paper: a light vertical gradient, one colour a row.
@@ -204,39 +254,8 @@ def background(dpi):
         colour = mix(PAPER_TOP, PAPER_BOTTOM, ((py + 0.5) / c.s) / 255)
         for i in range(py * c.w, (py + 1) * c.w):
             c.r[i], c.g[i], c.b[i] = colour
-    c.shape((0, 0, BAND, 255), rect(-4, -4, BAND, 259),
-            lambda u, v: mix(BAND_TOP, BAND_BOTTOM, v / 255))
+    draw_band(c, BAND, 255, 43, 0)
     c.shape((BAND - 1, 0, BAND + 1, 255), rect(BAND - 1, -4, BAND, 259), LIGHT, 0.8)
-
-    # Waves going out from the emblem, fading with distance, inside the band only.
-    cx, cy = 43.0, 98.0
-    for k, radius in enumerate((40, 52, 64, 76, 88, 100)):
-        wave = ring(cx, cy, radius, 1.6)
-        c.shape((0, max(0, cy - radius - 2), BAND, min(255, cy + radius + 2)),
-                lambda u, v, wave=wave: max(wave(u, v), u - (BAND - 2)), WHITE, 0.16 - 0.02 * k)
-
-    # The emblem: a letter going out, as on the program's icon.
-    c.shape((14, 78, 74, 122), rect(17, 81, 71, 119, 3), OUTLINE, 0.35)  # its shadow
-    c.shape((13, 76, 71, 118), rect(15, 78, 69, 116, 3), WHITE)
-    c.shape((13, 76, 71, 118), lambda u, v: abs(rect(15, 78, 69, 116, 3)(u, v)) - 0.6, GREY)
-    c.shape((13, 76, 71, 104), strokes([[(17, 80), (42, 100), (67, 80)]], 2.2), GREY)
-    c.shape((13, 96, 71, 118), strokes([[(17, 114), (34, 99)], [(67, 114), (50, 99)]], 1.2), hexrgb("D8D8DC"))
-    # The arrow, out of the letter's top right corner.
-    c.shape((44, 56, 80, 96), strokes([[(52, 90), (69, 68)]], 6.5), YELLOW_SHADE)
-    c.shape((44, 56, 80, 96), strokes([[(52, 90), (69, 68)]], 4.0), YELLOW)
-    head = [(64.5, 58.0), (78.5, 56.5), (74.0, 70.0)]
-    c.shape(bounds(head, 4), lambda u, v: polygon(head)(u, v) - 1.2, YELLOW_SHADE)
-    c.shape(bounds(head, 4), polygon(head), YELLOW)
-
-    # A small network below it: three computers on one line.
-    c.shape((8, 140, 80, 160), strokes([[(43, 122), (43, 150)], [(16, 150), (70, 150)],
-                                        [(16, 150), (16, 162)], [(43, 150), (43, 162)],
-                                        [(70, 150), (70, 162)]], 1.4), LIGHT)
-    for x in (16, 43, 70):
-        c.shape((x - 10, 160, x + 10, 184), rect(x - 9, 162, x + 9, 175, 1.5), PALE)
-        c.shape((x - 10, 160, x + 10, 184), rect(x - 7, 164, x + 7, 173, 0.8), BAND_TOP)
-        c.shape((x - 10, 160, x + 10, 184), rect(x - 5, 177, x + 5, 180, 1.0), PALE)
-        c.shape((x - 6, 164, x + 6, 173), rect(x - 5.5, 165, x - 1, 167.5, 0.5), LIGHT, 0.7)
 
     # The product's name at the top left, where a click opens its page.
     text(c, "KORVEL", 9, 6, 9, 1.7, WHITE)
@@ -346,9 +365,17 @@ def bmp8(rows):
     return struct.pack("<2sIHHI", b"BM", offset + len(body), 0, 0, offset) + header + table + body
 
 
+def wizard():
+    """The installer's welcome and finish pages: the band of the about box, upright."""
+    c = Canvas(164, 314, 96)
+    draw_band(c, 164, 314, 82, 40)
+    text(c, "KORVEL", (164 - text_width("KORVEL", 16)) / 2, 30, 16, 2.6, WHITE)
+    return c.rows()
+
+
 def outputs():
-    """{file name: bytes} of every picture of the about box."""
-    out = {}
+    """{file name: bytes} of every picture of the about box and of the installer."""
+    out = {"installer_wizard.bmp": bmp24(wizard())}
     for dpi in SCALES:
         out[f"about_background_{dpi}.bmp"] = bmp24(background(dpi))
         out[f"about_banner_{dpi}.bmp"] = bmp8(banner(dpi))
