@@ -71,6 +71,7 @@ VIAddVersionKey /LANG=1049 "LegalCopyright" "${MAKER}"
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
+!define MUI_COMPONENTSPAGE_TEXT_TOP "Ваша адресная книга и настройки остаются в папке программы, если не отметить «Адреса и настройки». Нажмите кнопку «Удалить», чтобы удалить программу."
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -130,7 +131,7 @@ SectionEnd
 
 ; Not ticked: the user's own files stay unless the user asks for them to go. Runs
 ; before the program's files are removed, so the folder can go too when it is empty.
-Section /o "un.Адресная книга и настройки" SecUnData
+Section /o "un.Адреса и настройки" SecUnData
   Delete "$INSTDIR\${PRODUCT}.dat"
   Delete "$INSTDIR\${PRODUCT}.dat.bak"
   Delete "$INSTDIR\${PRODUCT}.ini"
