@@ -3,6 +3,8 @@
 // The labels are transparent: the box paints the picture and the labels their texts.
 #include "dialogs/about_box_win.h"
 
+#include <algorithm>
+
 #include "app/version_win.h"
 #include "base/dpi_win.h"
 #include "base/string_table.h"
@@ -95,7 +97,23 @@ bool TAboutBox::OnInit() {
   for (int id : kGrowRight) FitToText(id, false);
   for (int id : kGrowLeft) FitToText(id, true);
   CenterOn(owner_);
+  KeepOnScreen();
   return true;
+}
+
+// Centred on a main window near the screen's edge, the box would hang off the screen
+// (at 200 % it is 760 pixels wide): it is moved just far enough to be seen whole.
+void TAboutBox::KeepOnScreen() {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  const int x = std::max(work.left, std::min(r.left, work.right - (r.right - r.left)));
+  const int y = std::max(work.top, std::min(r.top, work.bottom - (r.bottom - r.top)));
+  if (x != r.left || y != r.top)
+    SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The version is read from the program's file each time the box opens.

@@ -33,6 +33,7 @@ class TAboutBox : public Dialog {
 
  private:
   void FormCreate();
+  void KeepOnScreen();
   void MakeFonts();
   void MakePictures();
   void FitToText(int id, bool growLeft);

@@ -210,6 +210,21 @@ TEST_F(HelpCommands, TheAboutBoxIsABorderlessPictureCentredOnTheMainWindow) {
   });
 }
 
+TEST_F(HelpCommands, TheBoxStaysOnTheScreenWhenTheMainWindowDoesNot) {
+  SetWindowPos(f.form->Handle(), nullptr, -350, -200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  WithAboutBox([&](HWND box) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(box, MONITOR_DEFAULTTONEAREST), &monitor);
+    RECT r;
+    GetWindowRect(box, &r);
+    EXPECT_GE(r.left, monitor.rcWork.left);
+    EXPECT_GE(r.top, monitor.rcWork.top);
+    EXPECT_LE(r.right, monitor.rcWork.right);
+    EXPECT_LE(r.bottom, monitor.rcWork.bottom);
+  });
+}
+
 TEST_F(HelpCommands, LinksOpenTheirAddressesAndLeaveTheBoxOpenPlainLabelsDoNothing) {
   const HWND main = f.form->Handle();
   struct Click {
