@@ -3,7 +3,7 @@
 # Both install the Debian packages they need first (tools/bootstrap.sh).
 
 .PHONY: run test test-images test-native test-windows test-fuzz bootstrap native windows \
-        release fuzz clean
+        release dist fuzz clean
 
 run: bootstrap
 	cmake --preset windows >/dev/null
@@ -28,9 +28,14 @@ windows:
 	cmake --build --preset windows
 
 # The stripped Korvel.exe people take home.
-release:
+release: bootstrap
 	cmake --preset windows-release >/dev/null
 	cmake --build --preset windows-release
+
+# What people take home: build/dist/Korvel-<version>.zip (the program with HELP\ and
+# history.txt, to unpack anywhere) and build/dist/Korvel-<version>-setup.exe.
+dist: bootstrap release
+	tools/dist.sh
 
 test-native: native
 	ctest --preset native

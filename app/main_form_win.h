@@ -41,6 +41,7 @@ struct FormServices {
   NetworkShell* networkShell = &SystemNetworkShell();
   UserEnumerator* userEnumerator = &SystemUserEnumerator();
   FileDialogs* fileDialogs = &SystemFileDialogs();
+  DocumentShell* documentShell = &SystemDocumentShell();
 };
 
 class TKorvelForm : public TFormINI {

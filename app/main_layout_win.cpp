@@ -60,7 +60,7 @@ void TKorvelForm::CreateControls() {
   imports_ = std::make_unique<TImportCommands>(
       hwnd_, *addressBook_, scannerFolder_,
       ImportServices{services_.networkShell, services_.userEnumerator, services_.fileDialogs});
-  help_ = std::make_unique<THelpCommands>(hwnd_, Values());
+  help_ = std::make_unique<THelpCommands>(hwnd_, Values(), ExePath(), *services_.documentShell);
 
   splitter1_ = std::make_unique<TSplitter>(
       hwnd_, IDC_SPLITTER1, TSplitter::Kind::Horizontal, [this](int top) {

@@ -58,7 +58,30 @@
 /* Dialog templates and their controls: each subsystem numbers its own in its range.
    sending/: templates 200-249, controls 2000-2499
    import/:  templates 250-299, controls 2500-2999
-   dialogs/: templates 300-349, controls 3000-3499 */
+   dialogs/: templates 300-349, controls 3000-3499: the options dialog 300-309 and
+             3000-3099, the about box 310-349 and 3100-3499 (its pictures too) */
+
+/* The about box. Its pictures come drawn for 96 and 192 DPI (each _192 id is the
+   _96 id + 1); other scales are reduced or enlarged from the nearest. */
+#define IDD_ABOUT_BOX 310
+#define IDB_ABOUT_BACKGROUND_96 311
+#define IDB_ABOUT_BACKGROUND_192 312
+#define IDB_ABOUT_BANNER_96 313
+#define IDB_ABOUT_BANNER_192 314
+#define IDC_ABOUT_LABEL1 3101
+#define IDC_ABOUT_IMAGE2 3102
+#define IDC_ABOUT_LABEL3 3103
+#define IDC_ABOUT_LHOME 3104
+#define IDC_ABOUT_LMAIL 3105
+#define IDC_ABOUT_IMAGE3 3106
+#define IDC_ABOUT_LFORUM 3107
+#define IDC_ABOUT_LABEL4 3108
+#define IDC_ABOUT_LABEL5 3109
+#define IDC_ABOUT_LABEL6 3110
+#define IDC_ABOUT_LABEL7 3111
+#define IDC_ABOUT_IMAGE4 3112
+#define IDC_ABOUT_LABEL2 3113
+
 
 /* import/: the target group chooser, the server import wizard, the typed network name.
    The group controls have the same ids in the chooser and on the wizard's last page. */

@@ -33,6 +33,9 @@ Alpha is 0 or 255, never between, and a transparent pixel is (0, 0, 0, 0), so th
 pictures look the same whether a reader takes the alpha as straight or premultiplied.
 The outputs depend on the maps alone: the same maps always give the same bytes.
 
+The about box's pictures are too large for a pixel map: tools/about_pictures.py draws
+them from shapes, and they are written and checked here with the rest.
+
     make_images.py              write every output
     make_images.py --check      write nothing; fail if an output differs from its map
     make_images.py --preview    also write enlarged, labelled contact sheets (PNG, made
@@ -45,6 +48,8 @@ import subprocess
 import sys
 import tempfile
 from pathlib import Path
+
+import about_pictures
 
 ROOT = Path(__file__).resolve().parent.parent
 SOURCES = ROOT / "res" / "images"
@@ -348,14 +353,16 @@ def main(argv=None):
 
     stale = []
     try:
-        for src in sorted(SOURCES.glob("*.txt")):
-            for out, data in build(src):
-                if args.check:
-                    if not out.exists() or out.read_bytes() != data:
-                        stale.append(out.name)
-                    continue
+        built = [output for src in sorted(SOURCES.glob("*.txt")) for output in build(src)]
+        built += [(SOURCES / name, data) for name, data in about_pictures.outputs().items()]
+        for out, data in built:
+            if args.check:
+                if not out.exists() or out.read_bytes() != data:
+                    stale.append(out.name)
+                continue
+            if not out.exists() or out.read_bytes() != data:
                 out.write_bytes(data)
-                print(f"{src.name} -> {out.name}")
+                print(f"wrote {out.name}")
     except MapError as error:
         sys.exit(f"make_images: {error}")
     if stale:

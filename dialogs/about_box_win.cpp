@@ -1,0 +1,264 @@
+// The about box: its controls stand where the layout table puts them, at 96 DPI scaled
+// to the box's DPI, over a background drawn for that DPI (or the nearest larger one).
+// The labels are transparent: the box paints the picture and the labels their texts.
+#include "dialogs/about_box_win.h"
+
+#include <algorithm>
+
+#include "app/version_win.h"
+#include "base/dpi_win.h"
+#include "base/string_table.h"
+#include "base/text_win.h"
+#include "res/resource.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr int kWidth = 380;
+constexpr int kHeight = 255;
+constexpr int kBannerWidth = 88;
+constexpr int kBannerHeight = 31;
+
+// Every control's place at 96 DPI. Single-line labels widen to their text.
+constexpr Dialog::Place kPlaces[] = {
+    {IDC_ABOUT_LABEL1, 151, 26, 85, 25},   {IDC_ABOUT_IMAGE2, 277, 192, 88, 31},
+    {IDC_ABOUT_LABEL3, 96, 194, 165, 26},  {IDC_ABOUT_LHOME, 274, 72, 89, 13},
+    {IDC_ABOUT_LMAIL, 255, 117, 108, 13},  {IDC_ABOUT_IMAGE3, 5, 4, 65, 15},
+    {IDC_ABOUT_LFORUM, 244, 162, 120, 13}, {IDC_ABOUT_LABEL4, 96, 72, 160, 13},
+    {IDC_ABOUT_LABEL5, 96, 91, 169, 41},   {IDC_ABOUT_LABEL6, 96, 136, 161, 41},
+    {IDC_ABOUT_LABEL7, 201, 206, 73, 13},  {IDC_ABOUT_IMAGE4, 360, 6, 15, 14},
+    {IDC_ABOUT_LABEL2, 212, 238, 164, 13},
+};
+
+constexpr int kLinks[] = {IDC_ABOUT_LHOME, IDC_ABOUT_LMAIL, IDC_ABOUT_LFORUM, IDC_ABOUT_LABEL7};
+constexpr int kHandCursor[] = {IDC_ABOUT_IMAGE2, IDC_ABOUT_LHOME,  IDC_ABOUT_LMAIL,
+                               IDC_ABOUT_IMAGE3, IDC_ABOUT_LFORUM, IDC_ABOUT_LABEL7,
+                               IDC_ABOUT_IMAGE4};
+// Labels that take the width of their text: they grow to the right, except the links of
+// the right-hand column, which keep their right edge and grow to the left.
+constexpr int kGrowRight[] = {IDC_ABOUT_LABEL1, IDC_ABOUT_LABEL4, IDC_ABOUT_LABEL7,
+                              IDC_ABOUT_LABEL2};
+constexpr int kGrowLeft[] = {IDC_ABOUT_LHOME, IDC_ABOUT_LMAIL, IDC_ABOUT_LFORUM};
+
+HFONT MakeFont(int height96, UINT dpi, int weight, bool underline, const wchar_t* face) {
+  return CreateFontW(-Scale(height96, dpi), 0, 0, 0, weight, FALSE, underline ? TRUE : FALSE, FALSE,
+                     RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+// The picture drawn for 96 or 192 DPI, whichever is nearer, brought to width x height:
+// from the larger drawing above 100 %, so that 150 % is a reduction and stays sharp.
+HBITMAP PictureFor(UINT dpi, int id96, int width, int height) {
+  const int id = dpi <= 96 ? id96 : id96 + 1;
+  auto source = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
+                                                IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (!source) return nullptr;
+  BITMAP bm{};
+  GetObjectW(source, sizeof bm, &bm);
+  if (bm.bmWidth == width && bm.bmHeight == height) return source;
+
+  HDC screen = GetDC(nullptr);
+  HBITMAP sized = CreateCompatibleBitmap(screen, width, height);
+  HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
+  HGDIOBJ oldFrom = SelectObject(from, source), oldTo = SelectObject(to, sized);
+  SetStretchBltMode(to, HALFTONE);
+  SetBrushOrgEx(to, 0, 0, nullptr);
+  StretchBlt(to, 0, 0, width, height, from, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+  SelectObject(from, oldFrom);
+  SelectObject(to, oldTo);
+  DeleteDC(from);
+  DeleteDC(to);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(source);
+  return sized;
+}
+
+}  // namespace
+
+TAboutBox::~TAboutBox() {
+  for (HGDIOBJ o : {static_cast<HGDIOBJ>(titleFont_), static_cast<HGDIOBJ>(linkFont_),
+                    static_cast<HGDIOBJ>(creditFont_), static_cast<HGDIOBJ>(backgroundBrush_),
+                    static_cast<HGDIOBJ>(background_), static_cast<HGDIOBJ>(banner_)})
+    if (o) DeleteObject(o);
+}
+
+void TAboutBox::ShowModal(HWND owner) {
+  owner_ = owner;
+  RunModal(owner, IDD_ABOUT_BOX);
+}
+
+bool TAboutBox::OnInit() {
+  SetWindowTextW(hwnd_, L"О программе...");
+  Layout(kWidth, kHeight, kPlaces);
+  MakeFonts();
+  MakePictures();
+  FormCreate();
+  for (int id : kGrowRight) FitToText(id, false);
+  for (int id : kGrowLeft) FitToText(id, true);
+  CenterOn(owner_);
+  KeepOnScreen();
+  return true;
+}
+
+// Centred on a main window near the screen's edge, the box would hang off the screen
+// (at 200 % it is 760 pixels wide): it is moved just far enough to be seen whole.
+void TAboutBox::KeepOnScreen() {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  const int x = std::max(work.left, std::min(r.left, work.right - (r.right - r.left)));
+  const int y = std::max(work.top, std::min(r.top, work.bottom - (r.bottom - r.top)));
+  if (x != r.left || y != r.top)
+    SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The version is read from the program's file each time the box opens.
+void TAboutBox::FormCreate() { SetWindowText1251(Item(IDC_ABOUT_LABEL1), GetVersionText(true)); }
+
+void TAboutBox::MakeFonts() {
+  titleFont_ = MakeFont(23, Dpi(), FW_BOLD, false, L"Times New Roman");
+  linkFont_ = MakeFont(11, Dpi(), FW_NORMAL, true, L"MS Sans Serif");
+  creditFont_ = MakeFont(11, Dpi(), FW_NORMAL, false, L"Tahoma");
+  SendMessageW(Item(IDC_ABOUT_LABEL1), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), FALSE);
+  SendMessageW(Item(IDC_ABOUT_LABEL2), WM_SETFONT, reinterpret_cast<WPARAM>(creditFont_), FALSE);
+  for (int id : kLinks)
+    SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), FALSE);
+}
+
+void TAboutBox::MakePictures() {
+  background_ = PictureFor(Dpi(), IDB_ABOUT_BACKGROUND_96, Scale(kWidth), Scale(kHeight));
+  if (background_) backgroundBrush_ = CreatePatternBrush(background_);
+  banner_ = PictureFor(Dpi(), IDB_ABOUT_BANNER_96, Scale(kBannerWidth), Scale(kBannerHeight));
+}
+
+// A single-line label is as wide as its text, as a label that sizes itself is.
+void TAboutBox::FitToText(int id, bool growLeft) {
+  HWND label = Item(id);
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(label)), L'\0');
+  GetWindowTextW(label, text.data(), static_cast<int>(text.size() + 1));
+  HDC dc = GetDC(label);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(label, dc);
+  RECT r;
+  GetWindowRect(label, &r);
+  MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+  if (size.cx <= r.right - r.left) return;
+  const int left = growLeft ? r.right - size.cx : r.left;
+  SetWindowPos(label, nullptr, left, r.top, size.cx, r.bottom - r.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool TAboutBox::IsLink(int id) const {
+  for (int link : kLinks)
+    if (link == id) return true;
+  return false;
+}
+
+bool TAboutBox::HasHandCursor(HWND control) const {
+  for (int id : kHandCursor)
+    if (Item(id) == control) return true;
+  return false;
+}
+
+COLORREF LinkColour() {
+  // Some themes (Wine's own among them) make the hot-tracking colour a light grey that
+  // cannot be read on the light picture; the standard theme's link blue stands in.
+  const COLORREF hot = GetSysColor(COLOR_HOTLIGHT);
+  const int lightness = (GetRValue(hot) * 30 + GetGValue(hot) * 59 + GetBValue(hot) * 11) / 100;
+  return lightness < 150 ? hot : RGB(0, 102, 204);
+}
+
+HBRUSH TAboutBox::LabelColor(HDC dc, HWND control) {
+  SetBkMode(dc, TRANSPARENT);
+  const int id = GetDlgCtrlID(control);
+  SetTextColor(dc, IsLink(id) ? LinkColour() : GetSysColor(COLOR_WINDOWTEXT));
+  return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+}
+
+void TAboutBox::DrawBanner(const DRAWITEMSTRUCT* dis) {
+  if (!banner_) return;
+  HDC from = CreateCompatibleDC(dis->hDC);
+  HGDIOBJ old = SelectObject(from, banner_);
+  BITMAP bm{};
+  GetObjectW(banner_, sizeof bm, &bm);
+  BitBlt(dis->hDC, dis->rcItem.left, dis->rcItem.top, bm.bmWidth, bm.bmHeight, from, 0, 0, SRCCOPY);
+  SelectObject(from, old);
+  DeleteDC(from);
+}
+
+bool TAboutBox::OnCommand(int id, int notifyCode, HWND control) {
+  if (control && notifyCode == STN_CLICKED) {
+    switch (id) {
+      case IDC_ABOUT_IMAGE4:
+        Image4Click();
+        break;
+      case IDC_ABOUT_IMAGE3:
+      case IDC_ABOUT_LHOME:
+        Image3Click();
+        break;
+      case IDC_ABOUT_LMAIL:
+        lMailClick();
+        break;
+      case IDC_ABOUT_LFORUM:
+        lForumClick();
+        break;
+      case IDC_ABOUT_IMAGE2:
+      case IDC_ABOUT_LABEL7:
+        Image2Click();
+        break;
+    }
+    return true;
+  }
+  // Esc (and Enter) close the box too: it has no buttons to reach from the keyboard.
+  return Dialog::OnCommand(id, notifyCode, control);
+}
+
+INT_PTR TAboutBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
+  handled = true;
+  switch (msg) {
+    case WM_CTLCOLORDLG:
+      if (backgroundBrush_) return reinterpret_cast<INT_PTR>(backgroundBrush_);
+      break;
+    case WM_CTLCOLORSTATIC:
+      return reinterpret_cast<INT_PTR>(
+          LabelColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));
+    case WM_DRAWITEM:
+      DrawBanner(reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+      return TRUE;
+    case WM_SETCURSOR:
+      if (!HasHandCursor(reinterpret_cast<HWND>(wp))) break;
+      SetCursor(LoadCursorW(nullptr, IDC_HAND));
+      SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, TRUE);
+      return TRUE;
+    case WM_LBUTTONDOWN:
+      pressed_ = true;
+      return TRUE;
+    case WM_LBUTTONUP:
+      if (pressed_) Image1Click();
+      pressed_ = false;
+      return TRUE;
+  }
+  handled = false;
+  return 0;
+}
+
+void TAboutBox::Image1Click() { End(IDCANCEL); }
+void TAboutBox::Image4Click() { End(IDCANCEL); }
+void TAboutBox::Image3Click() { OpenDocument(shell_, AddressOf(IDS_PRODUCT_PAGE)); }
+void TAboutBox::lMailClick() { OpenQuietly(shell_, owner_, AddressOf(IDS_SUPPORT_MAIL)); }
+void TAboutBox::lForumClick() { OpenQuietly(shell_, owner_, AddressOf(IDS_FORUM_PAGE)); }
+void TAboutBox::Image2Click() { OpenDocument(shell_, AddressOf(IDS_HOSTING_PAGE)); }
+
+void ShowAboutBox(HWND owner, DocumentShell& shell) {
+  TAboutBox box(shell);
+  box.ShowModal(owner);
+}
+
+}  // namespace korvel

@@ -1,0 +1,63 @@
+// TAboutBox: a borderless picture with the program's version, its addresses and links.
+// A click on the picture or on its top-right corner closes it; a link opens its address
+// and leaves the box open; the plain texts do nothing.
+#pragma once
+
+#include <windows.h>
+
+#include "base/dialog_win.h"
+#include "dialogs/help_commands_win.h"
+
+namespace korvel {
+
+class TAboutBox : public Dialog {
+ public:
+  explicit TAboutBox(DocumentShell& shell) : shell_(shell) {}
+  ~TAboutBox() override;
+
+  // Shows the box over `owner` (the program's main window) until it is closed.
+  void ShowModal(HWND owner);
+
+  // The controls' click handlers.
+  void Image1Click();  // the background
+  void Image4Click();  // the top-right corner
+  void Image3Click();  // the top-left corner and lHome: the product's page
+  void lMailClick();
+  void lForumClick();
+  void Image2Click();  // the banner and Label7: the hosting company's site
+
+ protected:
+  bool OnInit() override;
+  bool OnCommand(int id, int notifyCode, HWND control) override;
+  INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
+
+ private:
+  void FormCreate();
+  void KeepOnScreen();
+  void MakeFonts();
+  void MakePictures();
+  void FitToText(int id, bool growLeft);
+  bool IsLink(int id) const;
+  bool HasHandCursor(HWND control) const;
+  HBRUSH LabelColor(HDC dc, HWND control);
+  void DrawBanner(const DRAWITEMSTRUCT* dis);
+
+  DocumentShell& shell_;
+  HWND owner_ = nullptr;
+  HFONT titleFont_ = nullptr;   // Label1
+  HFONT linkFont_ = nullptr;    // the link labels
+  HFONT creditFont_ = nullptr;  // Label2
+  HBITMAP background_ = nullptr;
+  HBRUSH backgroundBrush_ = nullptr;
+  HBITMAP banner_ = nullptr;
+  bool pressed_ = false;  // the left button went down on the background
+};
+
+// The colour of the box's links: the system's hot-tracking colour, unless it is too
+// light to read on the box's picture.
+COLORREF LinkColour();
+
+// Creates the about box, shows it modally over `owner` and destroys it.
+void ShowAboutBox(HWND owner, DocumentShell& shell);
+
+}  // namespace korvel
