@@ -249,6 +249,9 @@ HACCEL BuildAccelerators() {
 
 void FillToolbar(HWND toolbar) {
   SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  // Each button carries its hint as its text, which a screen reader announces; mixed
+  // buttons show the text of none of them, so the bar stays image only.
+  SendMessageW(toolbar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
   std::vector<TBBUTTON> buttons;
   for (int id : ToolbarLayout()) {
     TBBUTTON b{};
@@ -256,11 +259,12 @@ void FillToolbar(HWND toolbar) {
       b.fsStyle = BTNS_SEP;
       b.iBitmap = 8;
     } else {
+      const Command* c = FindCommand(id);
       b.idCommand = id;
-      b.iBitmap = FindCommand(id)->image;
+      b.iBitmap = c->image;
       b.fsState = TBSTATE_ENABLED;
       b.fsStyle = BTNS_BUTTON;
-      b.iString = -1;
+      b.iString = reinterpret_cast<INT_PTR>(c->hint ? c->hint : c->caption);
     }
     buttons.push_back(b);
   }

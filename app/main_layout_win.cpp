@@ -42,10 +42,10 @@ void TKorvelForm::CreateControls() {
   barBrush_ = CreateSolidBrush(kBarColour);
   images.Load(dpi_);
 
-  ActionToolBar1 =
-      MakeChild(hwnd_, TOOLBARCLASSNAMEW, L"",
-                TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN,
-                0, IDC_TOOLBAR);
+  ActionToolBar1 = MakeChild(hwnd_, TOOLBARCLASSNAMEW, L"",
+                             TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
+                                 CCS_NODIVIDER | CCS_NOPARENTALIGN,
+                             0, IDC_TOOLBAR);
   FillToolbar(ActionToolBar1);
 
   // Creation order is the Tab order: lvLog, edRecipient, edSender, mMessage, TreeAddresses.

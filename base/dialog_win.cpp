@@ -41,6 +41,9 @@ INT_PTR Dialog::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
       return OnInit() ? TRUE : FALSE;
     case WM_COMMAND:
       return OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)) ? TRUE : FALSE;
+    case WM_DPICHANGED:
+      DpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      return TRUE;
   }
   bool handled = false;
   INT_PTR result = OnMessage(msg, wp, lp, handled);
@@ -62,7 +65,18 @@ void Dialog::End(INT_PTR result) { EndDialog(hwnd_, result); }
 
 int Dialog::Scale(int px96) const { return korvel::Scale(px96, dpi_); }
 
+void Dialog::DpiChanged(UINT dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!layout_.empty()) Layout(layoutWidth_, layoutHeight_, std::vector<Place>(layout_));
+  OnDpiChanged();
+}
+
 void Dialog::Layout(int width, int height, std::span<const Place> places) {
+  layoutWidth_ = width;
+  layoutHeight_ = height;
+  layout_.assign(places.begin(), places.end());
   RECT frame{0, 0, Scale(width), Scale(height)};
   AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <span>
+#include <vector>
 
 namespace korvel {
 
@@ -37,6 +38,8 @@ class Dialog {
   virtual bool OnCommand(int id, int notifyCode, HWND control);
   // Any other message; `handled` false leaves it to the system.
   virtual INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled);
+  // The dialog was moved to a screen of another scale and laid out again for it.
+  virtual void OnDpiChanged() {}
 
   void End(INT_PTR result);
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
@@ -44,7 +47,8 @@ class Dialog {
   int Scale(int px96) const;
 
   // Gives the client area `width` × `height` (96-DPI pixels), puts every listed control
-  // in its place, and gives every control the interface font for the dialog's DPI.
+  // in its place, and gives every control the interface font for the dialog's DPI. On a
+  // screen of another scale the same layout is made again.
   void Layout(int width, int height, std::span<const Place> places);
   // Centres the dialog on `window`.
   void CenterOn(HWND window);
@@ -55,8 +59,12 @@ class Dialog {
   static INT_PTR CALLBACK StaticDialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   INT_PTR DialogProc(UINT msg, WPARAM wp, LPARAM lp);
 
+  void DpiChanged(UINT dpi, const RECT& suggested);
+
   UINT dpi_ = 96;
   HFONT font_ = nullptr;
+  int layoutWidth_ = 0, layoutHeight_ = 0;
+  std::vector<Place> layout_;
 };
 
 }  // namespace korvel

@@ -76,11 +76,26 @@ HBITMAP PictureFor(UINT dpi, int id96, int width, int height) {
 
 }  // namespace
 
-TAboutBox::~TAboutBox() {
-  for (HGDIOBJ o : {static_cast<HGDIOBJ>(titleFont_), static_cast<HGDIOBJ>(linkFont_),
-                    static_cast<HGDIOBJ>(creditFont_), static_cast<HGDIOBJ>(backgroundBrush_),
-                    static_cast<HGDIOBJ>(background_), static_cast<HGDIOBJ>(banner_)})
-    if (o) DeleteObject(o);
+TAboutBox::~TAboutBox() { FreeDrawing(); }
+
+void TAboutBox::FreeDrawing() {
+  for (HGDIOBJ* o :
+       {reinterpret_cast<HGDIOBJ*>(&titleFont_), reinterpret_cast<HGDIOBJ*>(&linkFont_),
+        reinterpret_cast<HGDIOBJ*>(&creditFont_), reinterpret_cast<HGDIOBJ*>(&backgroundBrush_),
+        reinterpret_cast<HGDIOBJ*>(&background_), reinterpret_cast<HGDIOBJ*>(&banner_)}) {
+    if (*o) DeleteObject(*o);
+    *o = nullptr;
+  }
+}
+
+// On a screen of another scale the box is laid out again; its fonts and pictures follow.
+void TAboutBox::OnDpiChanged() {
+  FreeDrawing();
+  MakeFonts();
+  MakePictures();
+  for (int id : kGrowRight) FitToText(id, false);
+  for (int id : kGrowLeft) FitToText(id, true);
+  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void TAboutBox::ShowModal(HWND owner) {

@@ -30,8 +30,10 @@ class TAboutBox : public Dialog {
   bool OnInit() override;
   bool OnCommand(int id, int notifyCode, HWND control) override;
   INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
+  void OnDpiChanged() override;
 
  private:
+  void FreeDrawing();
   void FormCreate();
   void KeepOnScreen();
   void MakeFonts();

@@ -6,9 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 
 #include "app/image_lists_win.h"
 #include "base/dpi_win.h"
+#include "dialogs/about_box_win.h"
+#include "import/importserv_dialog_win.h"
+#include "import/network_browse_win.h"
+#include "import/select_addr_group_dialog_win.h"
+#include "import/server_users_win.h"
+#include "import/type_name_dialog_win.h"
 #include "res/resource.h"
 #include "tests/win/win_test_util.h"
 
@@ -121,4 +128,75 @@ TEST_F(Dpi, MovedToAScreenOfAnotherScaleTheWindowLaysItselfOutAgain) {
   IniFile ini(dir.Path("Korvel.ini"));
   EXPECT_NEAR(ini.ReadInteger("Window Position", "Width", -1), 404, 1);
   EXPECT_NEAR(ini.ReadInteger("Window Position", "Height", -1), 492, 1);
+}
+
+namespace {
+
+// What a dialog showed: its client area, and whether Esc closed it.
+struct Shown {
+  SIZE client{};
+  bool closedByEsc = false;
+};
+
+// Shows a dialog through `show`, measures it from inside its loop and presses Esc; a
+// dialog that does not close by itself within two seconds is cancelled, so the test never
+// hangs.
+Shown Measure(const std::function<void()>& show) {
+  static Shown shown;
+  static HWND dialog = nullptr;
+  shown = {};
+  dialog = nullptr;
+  WhenDialogOpens([](HWND d) {
+    dialog = d;
+    RECT r;
+    GetClientRect(d, &r);
+    shown.client = {r.right, r.bottom};
+    HWND focus = GetFocus();
+    HWND target = focus && IsChild(d, focus) ? focus : d;
+    PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    PostMessageW(target, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+    SetTimer(nullptr, 0, 2000, [](HWND, UINT, UINT_PTR id, DWORD) {
+      KillTimer(nullptr, id);
+      if (IsWindow(dialog)) {
+        shown.closedByEsc = false;
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+      }
+    });
+    shown.closedByEsc = true;
+  });
+  show();
+  Pump();
+  return shown;
+}
+
+}  // namespace
+
+TEST_F(Dpi, EveryDialogHasItsDesignedSizeAtTheScaleAndClosesWithEsc) {
+  const UINT dpi = Expected();
+  TKorvelForm& f = Create();
+  HWND owner = f.Handle();
+  struct Case {
+    const char* name;
+    int width, height;
+    std::function<void()> show;
+  };
+  SelectAddrGroupData chooser;
+  ImportservData wizard;
+  wizard.tree = &f.AddressBook().Tree();
+  wizard.shell = &SystemNetworkShell();
+  wizard.users = &SystemUserEnumerator();
+  TypeNameData typed;
+  typed.title = "Import";
+  const Case cases[] = {
+      {"group chooser", 307, 150, [&] { ShowSelectAddrGroupDialog(owner, chooser); }},
+      {"server import", 302, 180, [&] { ShowImportservDialog(owner, wizard); }},
+      {"typed name", 296, 103, [&] { ShowTypeNameDialog(owner, typed); }},
+      {"about box", 380, 255, [&] { ShowAboutBox(owner, SystemDocumentShell()); }},
+  };
+  for (const Case& c : cases) {
+    Shown shown = Measure(c.show);
+    EXPECT_NEAR(shown.client.cx, Scale(c.width, dpi), 2) << c.name;
+    EXPECT_NEAR(shown.client.cy, Scale(c.height, dpi), 2) << c.name;
+    EXPECT_TRUE(shown.closedByEsc) << c.name;
+  }
 }
