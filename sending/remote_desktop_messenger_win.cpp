@@ -121,7 +121,8 @@ bool RemoteDesktopFallback::SendBySession(const std::wstring& computer, const st
   std::vector<DWORD> sessions;
   bool reached = false;
   if (api_.SignedInSessions(server, sessions))
-    for (DWORD session : sessions) reached = api_.SendToSession(server, session, title, text) || reached;
+    for (DWORD session : sessions)
+      reached = api_.SendToSession(server, session, title, text) || reached;
   api_.CloseServer(server);
   return reached;
 }

@@ -44,8 +44,8 @@ class RemoteDesktopFallback final : public Messenger {
  public:
   RemoteDesktopFallback(std::shared_ptr<Messenger> direct, RemoteDesktopApi& api);
 
-  NetStatus MessageBufferSend(const char16_t* name, const char16_t* fromName,
-                              const uint8_t* buffer, uint32_t byteLength) override;
+  NetStatus MessageBufferSend(const char16_t* name, const char16_t* fromName, const uint8_t* buffer,
+                              uint32_t byteLength) override;
   NetStatus MessageNameAdd(const char16_t* name) override;
   NetStatus MessageNameDel(const char16_t* name) override;
 
