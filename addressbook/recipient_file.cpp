@@ -103,7 +103,8 @@ std::string SerializeTree(const AddressTree& tree) {
   return out;
 }
 
-TreeFileResult TreeLoadFromFile(const std::string& fileName, AddressTree& tree) {
+TreeFileResult TreeLoadFromFile(const std::string& fileName, AddressTree& tree, KindMap kindOf,
+                                NegativeDepth negative) {
   std::string text;
   std::string error;
   switch (ReadWholeFile(fileName, text, &error)) {
@@ -114,7 +115,7 @@ TreeFileResult TreeLoadFromFile(const std::string& fileName, AddressTree& tree) 
     case ReadStatus::Ok:
       break;
   }
-  return ParseTreeText(text, tree);
+  return ParseTreeText(text, tree, kindOf, negative);
 }
 
 TreeFileResult TreeSaveToFile(const std::string& fileName, const AddressTree& tree) {

@@ -71,7 +71,10 @@ std::string SerializeTree(const AddressTree& tree);
 
 // Appends the nodes of the file to the tree (the caller empties it first). `fileName` is a
 // UTF-8 path, as for every file of the program.
-TreeFileResult TreeLoadFromFile(const std::string& fileName, AddressTree& tree);
+// Files laid out the same way (the scanner's) are read with their own kinds and rules.
+TreeFileResult TreeLoadFromFile(const std::string& fileName, AddressTree& tree,
+                                KindMap kindOf = RecipientFileKind,
+                                NegativeDepth negative = NegativeDepth::TopLevel);
 
 // Replaces the file's content with the whole tree in one step: a failed save leaves the old
 // file exactly as it was.

@@ -1,7 +1,6 @@
 // Reading the scanner's address files into the address tree.
 #include "import/scanner_file.h"
 
-#include "base/file_io.h"
 #include "base/string_table.h"
 
 namespace korvel {
@@ -17,17 +16,7 @@ TreeFileResult ParseScannerText(std::string_view text, AddressTree& tree) {
 }
 
 TreeFileResult ImportScannerFile(const std::string& fileName, AddressTree& tree) {
-  std::string text;
-  std::string error;
-  switch (ReadWholeFile(fileName, text, &error)) {
-    case ReadStatus::NotFound:
-      return {TreeFileStatus::NotFound, {}};
-    case ReadStatus::Failed:
-      return {TreeFileStatus::Failed, error};
-    case ReadStatus::Ok:
-      break;
-  }
-  return ParseScannerText(text, tree);
+  return TreeLoadFromFile(fileName, tree, ScannerKind, NegativeDepth::Invalid);
 }
 
 std::string ScannerAddressFolder(std::string_view scannerFolder) {

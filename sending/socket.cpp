@@ -29,6 +29,21 @@ std::optional<Ipv4> ParseDotted(std::basic_string_view<Char> text) {
 
 }  // namespace
 
+Socket::~Socket() { Close(); }
+
+Socket::Socket(Socket&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
+
+Socket& Socket::operator=(Socket&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = other.handle_;
+    other.handle_ = kInvalid;
+  }
+  return *this;
+}
+
+bool Socket::Valid() const { return handle_ != kInvalid; }
+
 std::optional<Ipv4> ParseIpv4(std::string_view text) { return ParseDotted(text); }
 std::optional<Ipv4> ParseIpv4(std::u16string_view text) { return ParseDotted(text); }
 

@@ -67,18 +67,6 @@ uintptr_t Open(int type) {
 
 }  // namespace
 
-Socket::~Socket() { Close(); }
-
-Socket::Socket(Socket&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
-
-Socket& Socket::operator=(Socket&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kInvalid;
-  }
-  return *this;
-}
 
 Socket Socket::Tcp() {
   Socket s(Open(SOCK_STREAM));
@@ -90,8 +78,6 @@ Socket Socket::Tcp() {
 }
 
 Socket Socket::Udp() { return Socket(Open(SOCK_DGRAM)); }
-
-bool Socket::Valid() const { return handle_ != kInvalid; }
 
 void Socket::Close() {
   if (Valid()) close(Fd(handle_));

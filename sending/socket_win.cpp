@@ -97,18 +97,6 @@ int ClampSize(size_t size) { return static_cast<int>(std::min<size_t>(size, 1 <<
 
 }  // namespace
 
-Socket::~Socket() { Close(); }
-
-Socket::Socket(Socket&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
-
-Socket& Socket::operator=(Socket&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kInvalid;
-  }
-  return *this;
-}
 
 Socket Socket::Tcp() {
   Socket s(Open(SOCK_STREAM, IPPROTO_TCP));
@@ -121,8 +109,6 @@ Socket Socket::Tcp() {
 }
 
 Socket Socket::Udp() { return Socket(Open(SOCK_DGRAM, IPPROTO_UDP)); }
-
-bool Socket::Valid() const { return handle_ != kInvalid; }
 
 void Socket::Close() {
   if (Valid()) closesocket(Sock(handle_));
