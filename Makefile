@@ -2,15 +2,15 @@
 # make test  - build both ways and run every test
 # Both install the Debian packages they need first (tools/bootstrap.sh).
 
-.PHONY: run test test-images test-native test-windows test-fuzz bootstrap native windows \
-        release fuzz clean
+.PHONY: run test test-images test-native test-tsan test-windows test-fuzz bootstrap native \
+        native-tsan windows release fuzz clean
 
 run: bootstrap
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows --target Korvel
 	tools/run.sh
 
-test: bootstrap test-images test-native test-fuzz test-windows
+test: bootstrap test-images test-native test-tsan test-fuzz test-windows
 
 # The committed images must be what their pixel maps say.
 test-images:
@@ -23,6 +23,11 @@ native:
 	cmake --preset native >/dev/null
 	cmake --build --preset native
 
+# The send job's tests under ThreadSanitizer.
+native-tsan:
+	cmake --preset native-tsan >/dev/null
+	cmake --build --preset native-tsan
+
 windows:
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows
@@ -34,6 +39,9 @@ release:
 
 test-native: native
 	ctest --preset native
+
+test-tsan: native-tsan
+	ctest --preset native-tsan
 
 test-windows: windows
 	tools/wine-session.sh --xvfb -- ctest --preset windows
