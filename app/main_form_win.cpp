@@ -120,7 +120,7 @@ const wchar_t* TKorvelForm::HintFor(int commandId) {
 }
 
 void TKorvelForm::FormCreate() {
-  sendInProgress_ = 0;
+  *sendInProgress_ = 0;
   scannerFolder_ = GetRegistryString(HKEY_LOCAL_MACHINE, LoadStr(IDS_MAKER_REGISTRY_KEY),
                                      LoadStr(IDS_SCANNER_VALUE));
   addressBook_->LoadAddressBook(Values().RecipientFile);
@@ -201,6 +201,7 @@ LRESULT TKorvelForm::FormNotify(NMHDR* hdr) {
     return ToolbarCustomDraw(reinterpret_cast<NMTBCUSTOMDRAW*>(hdr));
   if (addressBook_ && hdr->hwndFrom == addressBook_->TreeAddresses)
     return addressBook_->OnNotify(hdr);
+  if (log_ && hdr->hwndFrom == log_->lvLog) return log_->OnNotify(hdr);
   return 0;
 }
 

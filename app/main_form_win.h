@@ -23,7 +23,11 @@
 #include "import/import_commands_win.h"
 #include "sending/compose_pane_win.h"
 #include "sending/delivery_log_win.h"
+#include "sending/messenger.h"
+#include "sending/send_job.h"
+#include "sending/send_jobs_win.h"
 #include "sending/service_control_win.h"
+#include "sending/system_messenger_win.h"
 
 namespace korvel {
 
@@ -43,6 +47,11 @@ struct ImageLists {
 // the program, recording or scripted ones in tests.
 struct FormServices {
   TrayShell* trayShell = &SystemTrayShell();
+  // The transport of each send job, made as the job starts: the one place that chooses
+  // how messages leave the computer.
+  std::function<std::shared_ptr<Messenger>()> newJobMessenger = &NewSystemMessenger;
+  // Threads, tick counter and sleep of the send jobs; nullptr for the system's.
+  std::shared_ptr<JobSystem> jobSystem;
 };
 
 class TKorvelForm : public TFormINI {
@@ -75,7 +84,7 @@ class TKorvelForm : public TFormINI {
 
   // Values every pane shares; they live as long as the window object.
   const std::string& ScannerFolder() const { return scannerFolder_; }
-  std::atomic<uint8_t>& SendInProgress() { return sendInProgress_; }
+  std::atomic<uint8_t>& SendInProgress() { return *sendInProgress_; }
   // How workers reach this window's thread.
   const UiThreadCall& UiCall() const { return uiCall_; }
 
@@ -163,10 +172,12 @@ class TKorvelForm : public TFormINI {
 
   FormServices services_;
   std::string scannerFolder_;
-  std::atomic<uint8_t> sendInProgress_{0};
+  // Shared with the send jobs, which may outlive the window.
+  std::shared_ptr<std::atomic<uint8_t>> sendInProgress_ = std::make_shared<std::atomic<uint8_t>>(0);
   UiThreadCall uiCall_;
 
   std::unique_ptr<TDeliveryLog> log_;
+  std::unique_ptr<TSendJobs> jobs_;
   std::unique_ptr<TComposePane> compose_;
   std::unique_ptr<TAddressBookPane> addressBook_;
   std::unique_ptr<TImportCommands> imports_;

@@ -53,3 +53,14 @@
    sending/: templates 200-249, controls 2000-2499
    import/:  templates 250-299, controls 2500-2999
    dialogs/: templates 300-349, controls 3000-3499 */
+
+/* sending/: the repeat dialog TParamSend. */
+#define IDD_PARAM_SEND 200
+#define IDC_PARAM_LABEL1 2000
+#define IDC_PARAM_EDIT1 2001
+#define IDC_PARAM_UPDOWN1 2002
+#define IDC_PARAM_LABEL3 2003
+#define IDC_PARAM_LABEL2 2004
+#define IDC_PARAM_EDIT2 2005
+#define IDC_PARAM_UPDOWN2 2006
+#define IDC_PARAM_LABEL4 2007
