@@ -145,9 +145,6 @@ void TKorvelForm::ReceiveHandOver(const COPYDATASTRUCT* data) {
 
 void TKorvelForm::actExitExecute() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
 
-// The options dialog is built on top of this handler; until then it does nothing.
-void TKorvelForm::actOptionsExecute() {}
-
 void TKorvelForm::CreateTrayIcon() {
   // A restore from the tray shows the window in its stored state; a stored "minimised"
   // would send it straight back to the tray, so that one restores it normal.

@@ -20,6 +20,7 @@
 #include "app/splitter_win.h"
 #include "base/ui_thread_call_win.h"
 #include "dialogs/help_commands_win.h"
+#include "dialogs/options_dialog_win.h"
 #include "import/import_commands_win.h"
 #include "sending/compose_pane_win.h"
 #include "sending/delivery_log_win.h"
@@ -129,7 +130,9 @@ class TKorvelForm : public TFormINI {
   void actHelpExecute() { help_->actHelpExecute(); }
   void actFAQExecute() { help_->actFAQExecute(); }
   void actWhatNewExecute() { help_->actWhatNewExecute(); }
-  void actOptionsExecute();
+  void actOptionsExecute() {
+    if (ShowOptionsDialog(hwnd_, Values().WhatSend)) compose_->ApplySenderPolicy();
+  }
   void actExitExecute();
 
   // Layout state the splitters change.

@@ -64,3 +64,10 @@
 #define IDC_PARAM_EDIT2 2005
 #define IDC_PARAM_UPDOWN2 2006
 #define IDC_PARAM_LABEL4 2007
+
+/* dialogs/: the options dialog TDlgOptions (templates 300-309, controls 3000-3099). */
+#define IDD_OPTIONS 300
+#define IDC_OPT_WHAT_SEND 3000
+#define IDC_OPT_OWN_NAME 3001
+#define IDC_OPT_OTHER_NAME 3002
+#define IDC_OPT_LABEL3 3003
