@@ -9,6 +9,11 @@
 
 namespace korvel {
 
+namespace {
+constexpr UINT_PTR kRedrawTimer = 0x4B4C;
+constexpr UINT kRedrawDelay = 50;
+}  // namespace
+
 TDeliveryLog::TDeliveryLog(HWND parent, HIMAGELIST markImages, const Settings& settings)
     : settings_(settings) {
   lvLog =
@@ -26,6 +31,35 @@ TDeliveryLog::TDeliveryLog(HWND parent, HIMAGELIST markImages, const Settings& s
   ListView_InsertColumn(lvLog, 0, &col);
   col.pszText = const_cast<wchar_t*>(L"Информация");
   ListView_InsertColumn(lvLog, 1, &col);
+  SetWindowSubclass(lvLog, &TDeliveryLog::ListProc, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+TDeliveryLog::~TDeliveryLog() {
+  if (IsWindow(lvLog)) RemoveWindowSubclass(lvLog, &TDeliveryLog::ListProc, 0);
+}
+
+LRESULT CALLBACK TDeliveryLog::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                        DWORD_PTR self) {
+  if (msg == WM_TIMER && wp == kRedrawTimer) {
+    reinterpret_cast<TDeliveryLog*>(self)->ResumeRedraw();
+    return 0;
+  }
+  if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &TDeliveryLog::ListProc, 0);
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+void TDeliveryLog::HoldRedraw() {
+  if (redrawHeld_) return;
+  redrawHeld_ = true;
+  SendMessageW(lvLog, WM_SETREDRAW, FALSE, 0);
+  SetTimer(lvLog, kRedrawTimer, kRedrawDelay, nullptr);
+}
+
+void TDeliveryLog::ResumeRedraw() {
+  KillTimer(lvLog, kRedrawTimer);
+  if (!redrawHeld_) return;
+  redrawHeld_ = false;
+  SendMessageW(lvLog, WM_SETREDRAW, TRUE, 0);
 }
 
 void TDeliveryLog::Place(HDWP& dwp, const RECT& area) {
@@ -40,6 +74,7 @@ void TDeliveryLog::Insert(const LogEntry& entry) {
   const int selected = ListView_GetNextItem(lvLog, -1, LVNI_SELECTED);
   model_.Insert(entry, settings_.MaxLineLog);
   const int count = static_cast<int>(model_.Count());
+  HoldRedraw();
   ListView_SetItemCountEx(lvLog, count, LVSICF_NOSCROLL);
   if (selected < 0) return;
   ListView_SetItemState(lvLog, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);

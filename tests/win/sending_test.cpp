@@ -214,6 +214,32 @@ TEST_F(SendingWindow, TheLogKeepsMaxLineLogLinesAndClearsWhileAJobRuns) {
   EXPECT_EQ(Rows(), 0);
 }
 
+TEST_F(SendingWindow, TheListCatchesUpWithinItsRedrawDelayAndTheSelectionStaysOnItsLine) {
+  UseFakeClock();
+  Start();
+  ShowWindow(form->Handle(), SW_SHOW);
+  std::string field;
+  for (int i = 1; i <= 20; ++i) field += "PC" + std::to_string(i) + " ";
+  SetWindowText1251(form->Compose().edRecipient, field);
+  form->ExecuteCommand(ID_ACT_SEND);
+  ASSERT_TRUE(JobEnds());
+  EXPECT_EQ(Rows(), 20);
+  // Drawing waits a little while lines come in; then the scroll bar covers them all.
+  PumpUntil([] { return false; }, 200ms);
+  SCROLLINFO si{sizeof si, SIF_RANGE, 0, 0, 0, 0, 0};
+  ASSERT_TRUE(GetScrollInfo(List(), SB_VERT, &si));
+  EXPECT_EQ(si.nMax, 19);
+  EXPECT_TRUE(IsWindowVisible(List()));
+
+  ListView_SetItemState(List(), 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  const std::string selected = Info(2);
+  SetWindowText1251(form->Compose().edRecipient, "NEW");
+  form->ExecuteCommand(ID_ACT_SEND);
+  ASSERT_TRUE(JobEnds());
+  EXPECT_EQ(ListView_GetNextItem(List(), -1, LVNI_SELECTED), 3);
+  EXPECT_EQ(Info(3), selected);
+}
+
 TEST_F(SendingWindow, CtrlEnterSendsOtherEnterCombinationsDoNot) {
   UseFakeClock();
   Start();
