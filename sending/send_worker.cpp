@@ -96,7 +96,7 @@ void TSendThread::Repeat(const char16_t* fromName, const std::vector<uint8_t>& b
       return;
     }
     std::string text = t.message + recipient_ + t.sent;
-    if (count_ > 1) text += " " + IntToStr(n);
+    if (count_ > 1) text.append(" ").append(IntToStr(n));
     Report(std::move(text), LogEntry::kSuccess);
     if (job_->host->Closed()) return;
     Pause(start);
