@@ -60,7 +60,12 @@ void TDeliveryLog::ResumeRedraw() {
   if (!redrawHeld_) return;
   redrawHeld_ = false;
   SendMessageW(lvLog, WM_SETREDRAW, TRUE, 0);
+  FitInformation();
 }
+
+// "Информация" takes the width the list has left, which its vertical scroll bar changes as
+// lines come and go.
+void TDeliveryLog::FitInformation() { ListView_SetColumnWidth(lvLog, 1, LVSCW_AUTOSIZE_USEHEADER); }
 
 void TDeliveryLog::Place(HDWP& dwp, const RECT& area) {
   dwp = DeferWindowPos(dwp, lvLog, nullptr, area.left, area.top,
@@ -86,6 +91,7 @@ void TDeliveryLog::Insert(const LogEntry& entry) {
 void TDeliveryLog::actClearLogExecute() {
   model_.Clear();
   ListView_SetItemCountEx(lvLog, 0, 0);
+  if (!redrawHeld_) FitInformation();
 }
 
 LRESULT TDeliveryLog::OnNotify(NMHDR* hdr) {

@@ -47,6 +47,7 @@ class TDeliveryLog {
   // The list's lines change at once; its drawing waits for the timer.
   void HoldRedraw();
   void ResumeRedraw();
+  void FitInformation();
 
   const Settings& settings_;
   DeliveryLogModel model_;
