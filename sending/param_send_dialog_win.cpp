@@ -14,14 +14,14 @@ namespace {
 constexpr int kWidth = 258, kHeight = 165;
 constexpr RECT kBevel1{8, 8, 250, 121};
 constexpr Dialog::Place kPlaces[] = {
-    {IDC_PARAM_LABEL1, 24, 44, 112, 13},
-    {IDC_PARAM_EDIT1, 140, 40, 41, 21},
-    {IDC_PARAM_UPDOWN1, 181, 40, 16, 21},
-    {IDC_PARAM_LABEL3, 203, 44, 36, 13},
-    {IDC_PARAM_LABEL2, 24, 80, 112, 13},
-    {IDC_PARAM_EDIT2, 140, 76, 41, 21},
-    {IDC_PARAM_UPDOWN2, 181, 76, 16, 21},
-    {IDC_PARAM_LABEL4, 203, 80, 36, 13},
+    {IDC_PARAM_LABEL1, 20, 44, 126, 13},
+    {IDC_PARAM_EDIT1, 150, 40, 41, 21},
+    {IDC_PARAM_UPDOWN1, 191, 40, 16, 21},
+    {IDC_PARAM_LABEL3, 212, 44, 32, 13},
+    {IDC_PARAM_LABEL2, 20, 80, 126, 13},
+    {IDC_PARAM_EDIT2, 150, 76, 41, 21},
+    {IDC_PARAM_UPDOWN2, 191, 76, 16, 21},
+    {IDC_PARAM_LABEL4, 212, 80, 32, 13},
     {IDOK, 48, 132, 75, 25},
     {IDCANCEL, 135, 132, 75, 25},
 };

@@ -7,6 +7,7 @@
 #include "base/text_win.h"
 #include "res/resource.h"
 #include "tests/core/send_fakes.h"
+#include "tests/win/control_text.h"
 #include "tests/win/win_test_util.h"
 
 using namespace korvel;
@@ -70,7 +71,10 @@ TEST_F(OptionsDialog, ShowsItsTextsColoursAndTabOrderWithOkFocused) {
         {IDC_OPT_LABEL3, L"Вы не можете отправить сообщение от имени уже существующего в сети"},
         {IDOK, L"OK"},
         {IDCANCEL, L"Cancel"}};
-    for (auto [id, text] : texts) EXPECT_EQ(TextOf(GetDlgItem(d, id)), text) << id;
+    for (auto [id, text] : texts) {
+      EXPECT_EQ(TextOf(GetDlgItem(d, id)), text) << id;
+      EXPECT_TRUE(TextFits(GetDlgItem(d, id), id == IDC_OPT_LABEL3)) << id;
+    }
     RECT label;
     GetWindowRect(GetDlgItem(d, IDC_OPT_LABEL3), &label);
     MapWindowPoints(nullptr, d, reinterpret_cast<POINT*>(&label), 2);

@@ -14,6 +14,7 @@
 #include "res/resource.h"
 #include "sending/system_messenger_win.h"
 #include "tests/core/send_fakes.h"
+#include "tests/win/control_text.h"
 #include "tests/win/win_test_util.h"
 
 using namespace korvel;
@@ -283,7 +284,12 @@ TEST_F(SendingWindow, TheRepeatDialogSendsWhatItsUpDownsHoldAndCancelSendsNothin
                                                     {IDC_PARAM_LABEL4, L"сек"},
                                                     {IDOK, L"OK"},
                                                     {IDCANCEL, L"Cancel"}};
-    for (auto [id, text] : texts) EXPECT_EQ(TextOf(GetDlgItem(d, id)), text) << id;
+    for (auto [id, text] : texts) {
+      EXPECT_EQ(TextOf(GetDlgItem(d, id)), text) << id;
+      if (id != IDC_PARAM_EDIT1 && id != IDC_PARAM_EDIT2) {
+        EXPECT_TRUE(TextFits(GetDlgItem(d, id), false)) << id;
+      }
+    }
     // Each label stands right before its box, so its accelerator reaches the box.
     EXPECT_EQ(GetWindow(GetDlgItem(d, IDC_PARAM_LABEL1), GW_HWNDNEXT),
               GetDlgItem(d, IDC_PARAM_EDIT1));
