@@ -76,7 +76,9 @@ void TDeliveryLog::Place(HDWP& dwp, const RECT& area) {
 
 void TDeliveryLog::Insert(const LogEntry& entry) {
   // The selected line keeps its selection as the lines below the new one move down.
-  const int selected = ListView_GetNextItem(lvLog, -1, LVNI_SELECTED);
+  // (Finding it walks the list: it is looked for only when there is one.)
+  const int selected =
+      ListView_GetSelectedCount(lvLog) ? ListView_GetNextItem(lvLog, -1, LVNI_SELECTED) : -1;
   model_.Insert(entry, settings_.MaxLineLog);
   const int count = static_cast<int>(model_.Count());
   HoldRedraw();
