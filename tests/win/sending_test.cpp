@@ -361,6 +361,47 @@ TEST_F(SendingWindow, TheSenderHistoryTakesTheSenderAtTheTopAndTheJobUsesItAsSto
   EXPECT_EQ(History(), (std::vector<std::string>{"Olga", "Petr"}));
   Close();
   EXPECT_EQ(IniFile(dir.Path("Korvel.ini")).ReadString("Sender", "Sender1", ""), "Olga");
+
+  // With MaxSender 0 the history keeps nothing, but the box keeps the sender just used.
+  form.reset();
+  Start("[Defaults]\r\nMaxSender=0\r\nWhatSend=7\r\n");
+  SetWindowText1251(form->Compose().edSender, "Olga");
+  form->ExecuteCommand(ID_ACT_SEND);
+  ASSERT_TRUE(JobEnds());
+  EXPECT_EQ(GetWindowText1251(form->Compose().edSender), "Olga");
+  EXPECT_EQ(messenger->Sends().back().from, u"Olga");
+}
+
+TEST_F(SendingWindow, TheMessageIsTheLinesTheBoxShowsJoinedWithCrLf) {
+  UseFakeClock();
+  Start();
+  HWND box = form->Compose().mMessage;
+  auto sent = [&] {
+    form->ExecuteCommand(ID_ACT_SEND);
+    EXPECT_TRUE(JobEnds());
+    auto c = messenger->Sends().back();
+    return std::u16string(reinterpret_cast<const char16_t*>(c.bytes.data()));
+  };
+  // A paragraph the box wraps goes out with CR LF where the box broke it.
+  SetWindowTextW(box,
+                 L"один два три четыре пять шесть семь восемь девять десять одиннадцать "
+                 L"двенадцать тринадцать четырнадцать пятнадцать шестнадцать");
+  const int lines = static_cast<int>(SendMessageW(box, EM_GETLINECOUNT, 0, 0));
+  ASSERT_GT(lines, 1);
+  std::u16string expected;
+  for (int i = 0; i < lines; ++i) {
+    wchar_t line[256] = {};
+    *reinterpret_cast<WORD*>(line) = 255;
+    LRESULT n = SendMessageW(box, EM_GETLINE, i, reinterpret_cast<LPARAM>(line));
+    if (i > 0) expected += u"\r\n";
+    expected.append(reinterpret_cast<const char16_t*>(line), static_cast<size_t>(n));
+  }
+  EXPECT_EQ(sent(), expected);
+  // A text that ends with Enter has no CR LF at its end; an empty box sends nothing.
+  SetWindowTextW(box, L"a\r\n\r\nb\r\n");
+  EXPECT_EQ(sent(), u"a\r\n\r\nb");
+  SetWindowTextW(box, L"");
+  EXPECT_EQ(sent(), u"");
 }
 
 TEST_F(SendingWindow, ClosingTheWindowUnderARunningJobNeitherWaitsNorCrashes) {
