@@ -1,6 +1,5 @@
 // Doubles for the send job: a transport that follows a script and records every call, a
 // clock the test drives (with real threads), and a host that records the hand-overs.
-// Used by the core tests, the Win32 tests and the benchmarks.
 #pragma once
 
 #include <atomic>
@@ -78,8 +77,8 @@ class ScriptedMessenger : public Messenger {
       if (c.kind == kSend) sends.push_back(std::move(c));
     return sends;
   }
+  // Calls in progress now.
   int Busy() const { return busy_; }
-  int MostBusy() const { return mostBusy_; }
 
  private:
   static Call Named(Kind kind, const char16_t* name) {
@@ -89,9 +88,7 @@ class ScriptedMessenger : public Messenger {
     return c;
   }
   NetStatus Record(Call c) {
-    int now = ++busy_;
-    for (int most = mostBusy_; now > most && !mostBusy_.compare_exchange_weak(most, now);) {
-    }
+    ++busy_;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       c.serial = static_cast<int>(calls_.size());
@@ -104,7 +101,7 @@ class ScriptedMessenger : public Messenger {
 
   mutable std::mutex mutex_;
   std::vector<Call> calls_;
-  std::atomic<int> busy_{0}, mostBusy_{0};
+  std::atomic<int> busy_{0};
 };
 
 // Real threads, a tick counter that only sleeping (or the test) moves, and a fixed local
@@ -119,10 +116,6 @@ class FakeJobSystem : public JobSystem {
 
   uint32_t Ticks() override { return ticks; }
   void Sleep(uint32_t ms) override {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      sleeps_.push_back(ms);
-    }
     ticks += ms;
     std::this_thread::sleep_for(std::chrono::microseconds(200));
   }
@@ -144,18 +137,12 @@ class FakeJobSystem : public JobSystem {
     return threads_.StartDetached(std::move(body));
   }
 
-  std::vector<uint32_t> Sleeps() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return sleeps_;
-  }
   int Live() const { return live_; }
   int MostLive() const { return mostLive_; }
   int Started() const { return started_; }
 
  private:
   StdJobSystem threads_;
-  mutable std::mutex mutex_;
-  std::vector<uint32_t> sleeps_;
   std::atomic<int> live_{0}, mostLive_{0}, started_{0};
 };
 
