@@ -31,28 +31,27 @@ TDeliveryLog::TDeliveryLog(HWND parent, HIMAGELIST markImages, const Settings& s
   ListView_InsertColumn(lvLog, 0, &col);
   col.pszText = const_cast<wchar_t*>(L"Информация");
   ListView_InsertColumn(lvLog, 1, &col);
-  SetWindowSubclass(lvLog, &TDeliveryLog::ListProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  // The redraw timer finds the log here. No subclass: under Wine every message to a
+  // subclassed window first asks the wineserver for the subclass's property.
+  SetWindowLongPtrW(lvLog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 TDeliveryLog::~TDeliveryLog() {
-  if (IsWindow(lvLog)) RemoveWindowSubclass(lvLog, &TDeliveryLog::ListProc, 0);
+  if (!IsWindow(lvLog)) return;
+  KillTimer(lvLog, kRedrawTimer);
+  SetWindowLongPtrW(lvLog, GWLP_USERDATA, 0);
 }
 
-LRESULT CALLBACK TDeliveryLog::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                        DWORD_PTR self) {
-  if (msg == WM_TIMER && wp == kRedrawTimer) {
-    reinterpret_cast<TDeliveryLog*>(self)->ResumeRedraw();
-    return 0;
-  }
-  if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &TDeliveryLog::ListProc, 0);
-  return DefSubclassProc(hwnd, msg, wp, lp);
+void CALLBACK TDeliveryLog::RedrawTimer(HWND hwnd, UINT, UINT_PTR, DWORD) {
+  if (auto* self = reinterpret_cast<TDeliveryLog*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)))
+    self->ResumeRedraw();
 }
 
 void TDeliveryLog::HoldRedraw() {
   if (redrawHeld_) return;
   redrawHeld_ = true;
   SendMessageW(lvLog, WM_SETREDRAW, FALSE, 0);
-  SetTimer(lvLog, kRedrawTimer, kRedrawDelay, nullptr);
+  SetTimer(lvLog, kRedrawTimer, kRedrawDelay, &TDeliveryLog::RedrawTimer);
 }
 
 void TDeliveryLog::ResumeRedraw() {

@@ -42,8 +42,7 @@ class TDeliveryLog {
   static std::wstring DateText(const LogTime& time);
 
  private:
-  static LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                   DWORD_PTR self);
+  static void CALLBACK RedrawTimer(HWND hwnd, UINT msg, UINT_PTR id, DWORD time);
   // The list's lines change at once; its drawing waits for the timer.
   void HoldRedraw();
   void ResumeRedraw();
