@@ -72,8 +72,11 @@ double Send(TKorvelForm& form, const std::string& recipients) {
   return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
 }
 
-// A job where some recipients are refused, left in the window for `seconds`.
+// A job where some recipients are refused, left in the window for `seconds`. One worker
+// at a time, so the lines stand in the order of the recipients.
 int Show(TKorvelForm& form, int seconds) {
+  form.Values().MaxThreads = 1;
+  form.SetLogHeight(150);
   SetWindowText1251(form.Compose().edSender, Cp1251FromUtf8("Иван"));
   Send(form, Cp1251FromUtf8("ivanov, BUH-PC1, NOHOST, 192.168.0.7, petrova, NOBODY, KADR-PC"));
   SetWindowText1251(form.Compose().edRecipient, "BUH-PC1, NOHOST");
