@@ -2,15 +2,15 @@
 # make test  - build both ways and run every test
 # Both install the Debian packages they need first (tools/bootstrap.sh).
 
-.PHONY: run test test-images test-native test-windows test-fuzz bootstrap native windows \
-        release dist fuzz clean
+.PHONY: run test test-images test-native test-tsan test-windows test-fuzz bootstrap native \
+        native-tsan windows release dist fuzz clean
 
 run: bootstrap
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows --target Korvel
 	tools/run.sh
 
-test: bootstrap test-images test-native test-fuzz test-windows
+test: bootstrap test-images test-native test-tsan test-fuzz test-windows
 
 # The committed images must be what their pixel maps say.
 test-images:
@@ -22,6 +22,11 @@ bootstrap:
 native:
 	cmake --preset native >/dev/null
 	cmake --build --preset native
+
+# The send job's tests under ThreadSanitizer.
+native-tsan:
+	cmake --preset native-tsan >/dev/null
+	cmake --build --preset native-tsan
 
 windows:
 	cmake --preset windows >/dev/null
@@ -39,6 +44,9 @@ dist: bootstrap release
 
 test-native: native
 	ctest --preset native
+
+test-tsan: native-tsan
+	ctest --preset native-tsan
 
 # A screen large enough for the window at 200 %.
 test-windows: windows

@@ -125,7 +125,7 @@ const wchar_t* TKorvelForm::HintFor(int commandId) {
 }
 
 void TKorvelForm::FormCreate() {
-  sendInProgress_ = 0;
+  *sendInProgress_ = 0;
   scannerFolder_ = GetRegistryString(HKEY_LOCAL_MACHINE, LoadStr(IDS_MAKER_REGISTRY_KEY),
                                      LoadStr(IDS_SCANNER_VALUE));
   addressBook_->LoadAddressBook(Values().RecipientFile);
@@ -149,9 +149,6 @@ void TKorvelForm::ReceiveHandOver(const COPYDATASTRUCT* data) {
 }
 
 void TKorvelForm::actExitExecute() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
-
-// The options dialog is built on top of this handler; until then it does nothing.
-void TKorvelForm::actOptionsExecute() {}
 
 void TKorvelForm::CreateTrayIcon() {
   // A restore from the tray shows the window in its stored state; a stored "minimised"
@@ -206,6 +203,7 @@ LRESULT TKorvelForm::FormNotify(NMHDR* hdr) {
     return ToolbarCustomDraw(reinterpret_cast<NMTBCUSTOMDRAW*>(hdr));
   if (addressBook_ && hdr->hwndFrom == addressBook_->TreeAddresses)
     return addressBook_->OnNotify(hdr);
+  if (log_ && hdr->hwndFrom == log_->lvLog) return log_->OnNotify(hdr);
   return 0;
 }
 

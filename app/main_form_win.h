@@ -22,12 +22,17 @@
 #include "base/dpi_win.h"
 #include "base/ui_thread_call_win.h"
 #include "dialogs/help_commands_win.h"
+#include "dialogs/options_dialog_win.h"
 #include "import/import_commands_win.h"
 #include "import/network_browse_win.h"
 #include "import/server_users_win.h"
 #include "sending/compose_pane_win.h"
 #include "sending/delivery_log_win.h"
+#include "sending/messenger.h"
+#include "sending/send_job.h"
+#include "sending/send_jobs_win.h"
 #include "sending/service_control_win.h"
+#include "sending/system_messenger_win.h"
 
 namespace korvel {
 
@@ -42,6 +47,11 @@ struct FormServices {
   UserEnumerator* userEnumerator = &SystemUserEnumerator();
   FileDialogs* fileDialogs = &SystemFileDialogs();
   DocumentShell* documentShell = &SystemDocumentShell();
+  // The transport of each send job, made as the job starts: the one place that chooses
+  // how messages leave the computer.
+  std::function<std::shared_ptr<Messenger>()> newJobMessenger = &NewSystemMessenger;
+  // Threads, tick counter and sleep of the send jobs; nullptr for the system's.
+  std::shared_ptr<JobSystem> jobSystem;
 };
 
 class TKorvelForm : public TFormINI {
@@ -74,7 +84,7 @@ class TKorvelForm : public TFormINI {
 
   // Values every pane shares; they live as long as the window object.
   const std::string& ScannerFolder() const { return scannerFolder_; }
-  std::atomic<uint8_t>& SendInProgress() { return sendInProgress_; }
+  std::atomic<uint8_t>& SendInProgress() { return *sendInProgress_; }
   // How workers reach this window's thread.
   const UiThreadCall& UiCall() const { return uiCall_; }
 
@@ -119,7 +129,9 @@ class TKorvelForm : public TFormINI {
   void actHelpExecute() { help_->actHelpExecute(); }
   void actFAQExecute() { help_->actFAQExecute(); }
   void actWhatNewExecute() { help_->actWhatNewExecute(); }
-  void actOptionsExecute();
+  void actOptionsExecute() {
+    if (ShowOptionsDialog(hwnd_, Values().WhatSend)) compose_->ApplySenderPolicy();
+  }
   void actExitExecute();
 
   // Layout state the splitters change, in 96-DPI pixels.
@@ -169,10 +181,12 @@ class TKorvelForm : public TFormINI {
 
   FormServices services_;
   std::string scannerFolder_;
-  std::atomic<uint8_t> sendInProgress_{0};
+  // Shared with the send jobs, which may outlive the window.
+  std::shared_ptr<std::atomic<uint8_t>> sendInProgress_ = std::make_shared<std::atomic<uint8_t>>(0);
   UiThreadCall uiCall_;
 
   std::unique_ptr<TDeliveryLog> log_;
+  std::unique_ptr<TSendJobs> jobs_;
   std::unique_ptr<TComposePane> compose_;
   std::unique_ptr<TAddressBookPane> addressBook_;
   std::unique_ptr<TImportCommands> imports_;

@@ -49,10 +49,12 @@ void TKorvelForm::CreateControls() {
   FillToolbar(ActionToolBar1);
 
   // Creation order is the Tab order: lvLog, edRecipient, edSender, mMessage, TreeAddresses.
-  log_ = std::make_unique<TDeliveryLog>(hwnd_, images.ImageListLog);
-  compose_ =
-      std::make_unique<TComposePane>(hwnd_, Values(), sendInProgress_,
-                                     TComposePane::Wiring{[this](int id) { ExecuteCommand(id); }});
+  log_ = std::make_unique<TDeliveryLog>(hwnd_, images.ImageListLog, Values());
+  jobs_ = std::make_unique<TSendJobs>(
+      Values(), *log_, uiCall_, sendInProgress_,
+      TSendJobs::Services{services_.newJobMessenger, services_.jobSystem});
+  compose_ = std::make_unique<TComposePane>(
+      hwnd_, Values(), *jobs_, TComposePane::Wiring{[this](int id) { ExecuteCommand(id); }});
   addressBook_ = std::make_unique<TAddressBookPane>(
       hwnd_, images.ImageListAdr,
       TAddressBookPane::Wiring{[this](const std::string& text) { compose_->SetRecipients(text); },

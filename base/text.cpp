@@ -135,6 +135,24 @@ std::string Utf8FromCp1251(std::string_view s) {
   return out;
 }
 
+std::u16string Utf16FromCp1251(std::string_view s) {
+  std::u16string out;
+  out.reserve(s.size());
+  for (char ch : s) {
+    auto c = static_cast<unsigned char>(ch);
+    char16_t cp = c < 0x80 ? c : kHigh1251[c - 0x80];
+    out += cp ? cp : static_cast<char16_t>(c);
+  }
+  return out;
+}
+
+std::string Cp1251FromUtf16(std::u16string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (char16_t c : s) out += c == 0x98 ? '\x98' : ByteFor(c);
+  return out;
+}
+
 std::string ChangeFileExt(std::string_view path, std::string_view ext) {
   size_t slash = path.find_last_of("\\/:");
   size_t dot = path.rfind('.');

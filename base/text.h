@@ -23,6 +23,10 @@ std::string IntToStr(long long v);
 // become '?'; malformed UTF-8 bytes become '?' as well.
 std::string Cp1251FromUtf8(std::string_view utf8);
 std::string Utf8FromCp1251(std::string_view cp1251);
+// The same between UTF-16 and Windows-1251, one character for one byte: the byte 0x98,
+// which 1251 leaves undefined, is U+0098 as Windows has it; surrogates become '?'.
+std::u16string Utf16FromCp1251(std::string_view cp1251);
+std::string Cp1251FromUtf16(std::u16string_view utf16);
 
 // Replaces the extension of the file name at the end of `path` (or appends one).
 std::string ChangeFileExt(std::string_view path, std::string_view ext);

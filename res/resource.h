@@ -61,6 +61,25 @@
    dialogs/: templates 300-349, controls 3000-3499: the options dialog 300-309 and
              3000-3099, the about box 310-349 and 3100-3499 (its pictures too) */
 
+/* sending/: the repeat dialog TParamSend. */
+#define IDD_PARAM_SEND 200
+#define IDC_PARAM_LABEL1 2000
+#define IDC_PARAM_EDIT1 2001
+#define IDC_PARAM_UPDOWN1 2002
+#define IDC_PARAM_LABEL3 2003
+#define IDC_PARAM_LABEL2 2004
+#define IDC_PARAM_EDIT2 2005
+#define IDC_PARAM_UPDOWN2 2006
+#define IDC_PARAM_LABEL4 2007
+
+/* dialogs/: the options dialog TDlgOptions (templates 300-309, controls 3000-3099). */
+#define IDD_OPTIONS 300
+#define IDC_OPT_WHAT_SEND 3000
+#define IDC_OPT_OWN_NAME 3001
+#define IDC_OPT_OTHER_NAME 3002
+#define IDC_OPT_LABEL3 3003
+
+
 /* The about box. Its pictures come drawn for 96 and 192 DPI (each _192 id is the
    _96 id + 1); other scales are reduced or enlarged from the nearest. */
 #define IDD_ABOUT_BOX 310

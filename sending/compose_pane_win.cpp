@@ -10,6 +10,8 @@
 #include "base/text_win.h"
 #include "base/window_win.h"
 #include "res/resource.h"
+#include "sending/compose.h"
+#include "sending/param_send_dialog_win.h"
 
 namespace korvel {
 
@@ -24,9 +26,8 @@ HWND MakeChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style
 }
 }  // namespace
 
-TComposePane::TComposePane(HWND parent, const Settings& settings,
-                           std::atomic<uint8_t>& sendInProgress, Wiring wiring)
-    : settings_(settings), sendInProgress_(sendInProgress), wiring_(std::move(wiring)) {
+TComposePane::TComposePane(HWND parent, const Settings& settings, TSendJobs& jobs, Wiring wiring)
+    : owner_(parent), settings_(settings), jobs_(jobs), wiring_(std::move(wiring)) {
   labelRecipient_ = MakeChild(parent, L"STATIC", L"Получатель", 0, 0, IDC_LABEL_RECIPIENT);
   edRecipient = MakeChild(parent, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
                           IDC_ED_RECIPIENT);
@@ -108,6 +109,7 @@ void TComposePane::ApplySenderPolicy() {
   if (senderBrush_) DeleteObject(senderBrush_);
   senderBrush_ = CreateSolidBrush(senderColor_);
   InvalidateRect(edSender, nullptr, TRUE);
+  jobs_.PolicyChanged();
 }
 
 HBRUSH TComposePane::ControlColor(HDC dc, HWND control) const {
@@ -148,11 +150,59 @@ void TComposePane::mMessageKeyDown(WPARAM key) {
   if (key == VK_RETURN && ctrlOnly) wiring_.executeCommand(ID_ACT_SEND);
 }
 
-// Sending is built on top of this pane; until then the commands do nothing.
-void TComposePane::actSendExecute() {}
-void TComposePane::actSendTimerExecute() {}
-void TComposePane::actNewExecute() {}
+void TComposePane::actSendExecute() {
+  const std::string sender = AddToSenderList();
+  jobs_.Start({sender, GetWindowText1251(edRecipient), MessageText(), 1, 0});
+}
 
-bool TComposePane::actSendUpdate() const { return sendInProgress_ == 0; }
+// The dialog is made anew each time, so it always opens with its own defaults.
+void TComposePane::actSendTimerExecute() {
+  ParamSendData params;
+  if (!ShowParamSendDialog(owner_, params)) return;
+  const std::string sender = AddToSenderList();
+  jobs_.Start(
+      {sender, GetWindowText1251(edRecipient), MessageText(), params.count, params.interval});
+}
+
+void TComposePane::actNewExecute() {
+  SetWindowTextW(edRecipient, L"");
+  SetWindowTextW(mMessage, L"");
+}
+
+bool TComposePane::actSendUpdate() const { return !jobs_.Running(); }
+
+std::string TComposePane::AddToSenderList() {
+  std::vector<std::string> history = SenderHistory();
+  const std::string sender =
+      korvel::AddToSenderList(history, GetWindowText1251(edSender), settings_.MaxSender);
+  SendMessageW(edSender, CB_RESETCONTENT, 0, 0);
+  for (const std::string& name : history)
+    SendMessageW(edSender, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(name).c_str()));
+  // The top entry selected; with no history left (MaxSender 0 or less) the box keeps the
+  // sender just used all the same.
+  if (!history.empty() && history.front() == sender)
+    SendMessageW(edSender, CB_SETCURSEL, 0, 0);
+  else
+    SetWindowText1251(edSender, sender);
+  return sender;
+}
+
+// The lines are those the box reports, a wrapped line being one line as on screen; they
+// are cut from the text by the box's own line starts and lengths, so no line is too long
+// to fetch.
+std::string TComposePane::MessageText() const {
+  const int length = GetWindowTextLengthW(mMessage);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(mMessage, text.data(), length + 1)));
+  const int count = static_cast<int>(SendMessageW(mMessage, EM_GETLINECOUNT, 0, 0));
+  std::vector<std::string> lines;
+  for (int i = 0; i < count; ++i) {
+    const auto start = static_cast<size_t>(SendMessageW(mMessage, EM_LINEINDEX, i, 0));
+    const auto size = static_cast<size_t>(SendMessageW(mMessage, EM_LINELENGTH, start, 0));
+    lines.push_back(start <= text.size() ? Narrow(std::wstring_view(text).substr(start, size))
+                                         : "");
+  }
+  return MessageFromLines(lines);
+}
 
 }  // namespace korvel

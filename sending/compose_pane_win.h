@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "sending/send_jobs_win.h"
 
 namespace korvel {
 
@@ -22,9 +23,8 @@ class TComposePane {
     std::function<void(int commandId)> executeCommand;
   };
 
-  // `settings` and `sendInProgress` belong to the main window and outlive the pane.
-  TComposePane(HWND parent, const Settings& settings, std::atomic<uint8_t>& sendInProgress,
-               Wiring wiring);
+  // `settings` and `jobs` belong to the main window and outlive the pane.
+  TComposePane(HWND parent, const Settings& settings, TSendJobs& jobs, Wiring wiring);
   ~TComposePane();
   TComposePane(const TComposePane&) = delete;
   TComposePane& operator=(const TComposePane&) = delete;
@@ -45,7 +45,8 @@ class TComposePane {
   void LoadSenderHistory(const std::vector<std::string>& names, const std::string& userName);
   std::vector<std::string> SenderHistory() const;
 
-  // The sender box is enabled unless messages go out under the computer's own name.
+  // The settings' sender-name policy, applied to the sender box (enabled unless messages
+  // go out under the computer's own name) and to the send jobs, running ones included.
   void ApplySenderPolicy();
   COLORREF SenderColor() const { return senderColor_; }
   // Colours of the sender box, or nullptr for controls that are not the pane's.
@@ -59,14 +60,21 @@ class TComposePane {
   void actNewExecute();
   bool actSendUpdate() const;
 
+  // Puts the sender box's text at the top of the sender history and returns the sender a
+  // job goes out under, which the box now shows.
+  std::string AddToSenderList();
+  // The message: the lines of the text box as it shows them, joined with CR LF.
+  std::string MessageText() const;
+
  private:
   static LRESULT CALLBACK MessageBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                          DWORD_PTR self);
   // The keys the message text box asks for, less Tab.
   static LRESULT MessageBoxKeys(LRESULT wanted, const MSG* key);
 
+  HWND owner_;
   const Settings& settings_;
-  std::atomic<uint8_t>& sendInProgress_;
+  TSendJobs& jobs_;
   Wiring wiring_;
   HWND labelRecipient_ = nullptr;
   HWND labelSender_ = nullptr;

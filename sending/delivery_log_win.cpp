@@ -1,19 +1,28 @@
-// The delivery log list: its columns and images, its place in the window, clearing.
+// The delivery log list: its columns and images, its place in the window, insertion and
+// clearing over the model, and the rows drawn from it.
 #include "sending/delivery_log_win.h"
 
 #include <algorithm>
 
 #include "base/dpi_win.h"
+#include "base/text_win.h"
 #include "res/resource.h"
 
 namespace korvel {
 
-TDeliveryLog::TDeliveryLog(HWND parent, HIMAGELIST markImages) {
-  lvLog = CreateWindowExW(
-      WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL, 0, 0, 0, 0,
-      parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LV_LOG)), GetModuleHandleW(nullptr),
-      nullptr);
+namespace {
+constexpr UINT_PTR kRedrawTimer = 0x4B4C;
+constexpr UINT kRedrawDelay = 50;
+}  // namespace
+
+TDeliveryLog::TDeliveryLog(HWND parent, HIMAGELIST markImages, const Settings& settings)
+    : settings_(settings) {
+  lvLog =
+      CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | LVS_REPORT |
+                          LVS_SINGLESEL | LVS_OWNERDATA,
+                      0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LV_LOG)),
+                      GetModuleHandleW(nullptr), nullptr);
   ListView_SetExtendedListViewStyle(lvLog, LVS_EX_FULLROWSELECT);
   ListView_SetImageList(lvLog, markImages, LVSIL_SMALL);
   LVCOLUMNW col{};
@@ -23,7 +32,40 @@ TDeliveryLog::TDeliveryLog(HWND parent, HIMAGELIST markImages) {
   ListView_InsertColumn(lvLog, 0, &col);
   col.pszText = const_cast<wchar_t*>(L"Информация");
   ListView_InsertColumn(lvLog, 1, &col);
+  // The redraw timer finds the log here. No subclass: under Wine every message to a
+  // subclassed window first asks the wineserver for the subclass's property.
+  SetWindowLongPtrW(lvLog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
+
+TDeliveryLog::~TDeliveryLog() {
+  if (!IsWindow(lvLog)) return;
+  KillTimer(lvLog, kRedrawTimer);
+  SetWindowLongPtrW(lvLog, GWLP_USERDATA, 0);
+}
+
+void CALLBACK TDeliveryLog::RedrawTimer(HWND hwnd, UINT, UINT_PTR, DWORD) {
+  if (auto* self = reinterpret_cast<TDeliveryLog*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)))
+    self->ResumeRedraw();
+}
+
+void TDeliveryLog::HoldRedraw() {
+  if (redrawHeld_) return;
+  redrawHeld_ = true;
+  SendMessageW(lvLog, WM_SETREDRAW, FALSE, 0);
+  SetTimer(lvLog, kRedrawTimer, kRedrawDelay, &TDeliveryLog::RedrawTimer);
+}
+
+void TDeliveryLog::ResumeRedraw() {
+  KillTimer(lvLog, kRedrawTimer);
+  if (!redrawHeld_) return;
+  redrawHeld_ = false;
+  SendMessageW(lvLog, WM_SETREDRAW, TRUE, 0);
+  FitInformation();
+}
+
+// "Информация" takes the width the list has left, which its vertical scroll bar changes as
+// lines come and go.
+void TDeliveryLog::FitInformation() { ListView_SetColumnWidth(lvLog, 1, LVSCW_AUTOSIZE_USEHEADER); }
 
 void TDeliveryLog::Place(HDWP& dwp, const RECT& area) {
   dwp = DeferWindowPos(dwp, lvLog, nullptr, area.left, area.top,
@@ -37,6 +79,50 @@ void TDeliveryLog::ApplyDpi(UINT dpi, HIMAGELIST markImages) {
   ListView_SetColumnWidth(lvLog, 0, Scale(150, dpi));
 }
 
-void TDeliveryLog::actClearLogExecute() { ListView_DeleteAllItems(lvLog); }
+void TDeliveryLog::Insert(const LogEntry& entry) {
+  // The selected line keeps its selection as the lines below the new one move down.
+  // (Finding it walks the list: it is looked for only when there is one.)
+  const int selected =
+      ListView_GetSelectedCount(lvLog) ? ListView_GetNextItem(lvLog, -1, LVNI_SELECTED) : -1;
+  model_.Insert(entry, settings_.MaxLineLog);
+  const int count = static_cast<int>(model_.Count());
+  HoldRedraw();
+  ListView_SetItemCountEx(lvLog, count, LVSICF_NOSCROLL);
+  if (selected < 0) return;
+  ListView_SetItemState(lvLog, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  if (selected + 1 < count)
+    ListView_SetItemState(lvLog, selected + 1, LVIS_SELECTED | LVIS_FOCUSED,
+                          LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+void TDeliveryLog::actClearLogExecute() {
+  model_.Clear();
+  ListView_SetItemCountEx(lvLog, 0, 0);
+  if (!redrawHeld_) FitInformation();
+}
+
+LRESULT TDeliveryLog::OnNotify(NMHDR* hdr) {
+  if (hdr->code != LVN_GETDISPINFOW) return 0;
+  LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(hdr)->item;
+  if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= model_.Count()) return 0;
+  const LogEntry& entry = model_.At(static_cast<size_t>(item.iItem));
+  if (item.mask & LVIF_IMAGE) item.iImage = entry.image;
+  if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+    const std::wstring text = item.iSubItem == 0 ? DateText(entry.time) : Widen(entry.text);
+    lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
+  }
+  return 0;
+}
+
+std::wstring TDeliveryLog::DateText(const LogTime& time) {
+  SYSTEMTIME st{time.year, time.month, 0, time.day, time.hour, time.minute, time.second, 0};
+  // Through a file time and back, for the day of the week a format may name.
+  FILETIME ft;
+  if (SystemTimeToFileTime(&st, &ft)) FileTimeToSystemTime(&ft, &st);
+  wchar_t date[128] = {}, clock[128] = {};
+  GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, 128);
+  GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, clock, 128);
+  return std::wstring(date) + L" " + clock;
+}
 
 }  // namespace korvel

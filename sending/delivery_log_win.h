@@ -1,16 +1,27 @@
 // TDeliveryLog: the list at the bottom of the main window where every delivery attempt
-// is shown, newest first.
+// is shown, newest first. Every worker waits for its line's insertion, so an insertion
+// must be cheap: the list holds no lines of its own (an owner-data list over the log's
+// model, which it asks for what it shows), and it is redrawn at most every 50 ms (under
+// Wine a visible list redraws its scroll bar on the spot, some 5 ms, at every change of
+// its length).
 #pragma once
 
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <string>
+
+#include "app/settings.h"
+#include "sending/delivery_log.h"
+
 namespace korvel {
 
 class TDeliveryLog {
  public:
-  TDeliveryLog(HWND parent, HIMAGELIST markImages);
+  // `settings` (MaxLineLog) belongs to the main window and outlives the log.
+  TDeliveryLog(HWND parent, HIMAGELIST markImages, const Settings& settings);
+  ~TDeliveryLog();
   TDeliveryLog(const TDeliveryLog&) = delete;
   TDeliveryLog& operator=(const TDeliveryLog&) = delete;
 
@@ -20,7 +31,28 @@ class TDeliveryLog {
   // Column widths and mark images for the window's DPI.
   void ApplyDpi(UINT dpi, HIMAGELIST markImages);
 
+  // The log insertion (UI thread): `entry` at the top, the oldest line beyond MaxLineLog
+  // dropped.
+  void Insert(const LogEntry& entry);
   void actClearLogExecute();
+  size_t Count() const { return model_.Count(); }
+
+  // The list's notifications, forwarded by the main window: it asks here for what it shows.
+  LRESULT OnNotify(NMHDR* hdr);
+
+  // The "Дата" column: the user's short date, a blank, the user's long time.
+  static std::wstring DateText(const LogTime& time);
+
+ private:
+  static void CALLBACK RedrawTimer(HWND hwnd, UINT msg, UINT_PTR id, DWORD time);
+  // The list's lines change at once; its drawing waits for the timer.
+  void HoldRedraw();
+  void ResumeRedraw();
+  void FitInformation();
+
+  const Settings& settings_;
+  DeliveryLogModel model_;
+  bool redrawHeld_ = false;
 };
 
 }  // namespace korvel

@@ -1,0 +1,79 @@
+#include "sending/job_system_win.h"
+
+#include <windows.h>
+
+#include <process.h>
+
+#include <atomic>
+
+#include "base/worker_guard.h"
+
+namespace korvel {
+
+namespace {
+
+struct ThreadStart {
+  std::function<void()> body;
+  std::shared_ptr<std::atomic<bool>> bodyDone;  // may be empty
+};
+
+// The body, and whatever it holds, is gone before the thread counts as done.
+unsigned __stdcall ThreadMain(void* param) {
+  std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(param));
+  WorkerGuarded(start->body);
+  start->body = nullptr;
+  if (start->bodyDone) *start->bodyDone = true;
+  return 0;
+}
+
+HANDLE Begin(std::function<void()> body, std::shared_ptr<std::atomic<bool>> bodyDone) {
+  auto start = std::make_unique<ThreadStart>(ThreadStart{std::move(body), std::move(bodyDone)});
+  auto handle =
+      reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &ThreadMain, start.get(), 0, nullptr));
+  if (handle) start.release();
+  return handle;
+}
+
+// A thread has ended when its exit code says so. Asking costs a round trip to the
+// wineserver under Wine, so a thread whose body is still running is not asked.
+class WinJobThread : public JobThread {
+ public:
+  WinJobThread(HANDLE handle, std::shared_ptr<std::atomic<bool>> bodyDone)
+      : handle_(handle), bodyDone_(std::move(bodyDone)) {}
+  ~WinJobThread() override { CloseHandle(handle_); }
+  bool StillActive() const override {
+    if (!*bodyDone_) return true;
+    DWORD code = 0;
+    return GetExitCodeThread(handle_, &code) && code == STILL_ACTIVE;
+  }
+
+ private:
+  HANDLE handle_;
+  std::shared_ptr<std::atomic<bool>> bodyDone_;
+};
+
+}  // namespace
+
+uint32_t WinJobSystem::Ticks() { return GetTickCount(); }
+
+void WinJobSystem::Sleep(uint32_t ms) { ::Sleep(ms); }
+
+LogTime WinJobSystem::Now() {
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+}
+
+std::unique_ptr<JobThread> WinJobSystem::StartThread(std::function<void()> body) {
+  auto bodyDone = std::make_shared<std::atomic<bool>>(false);
+  HANDLE handle = Begin(std::move(body), bodyDone);
+  return handle ? std::make_unique<WinJobThread>(handle, std::move(bodyDone)) : nullptr;
+}
+
+bool WinJobSystem::StartDetached(std::function<void()> body) {
+  HANDLE handle = Begin(std::move(body), nullptr);
+  if (handle) CloseHandle(handle);
+  return handle != nullptr;
+}
+
+}  // namespace korvel

@@ -1,0 +1,91 @@
+// The repeat dialog: the count and the interval, each an edit box with an up-down
+// control, in a framed bevel, over OK and Cancel.
+#include "sending/param_send_dialog_win.h"
+
+#include <commctrl.h>
+
+#include "base/dialog_win.h"
+#include "res/resource.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr int kWidth = 258, kHeight = 165;
+constexpr RECT kBevel1{8, 8, 250, 121};
+constexpr Dialog::Place kPlaces[] = {
+    {IDC_PARAM_LABEL1, 20, 44, 126, 13},
+    {IDC_PARAM_EDIT1, 150, 40, 41, 21},
+    {IDC_PARAM_UPDOWN1, 191, 40, 16, 21},
+    {IDC_PARAM_LABEL3, 212, 44, 32, 13},
+    {IDC_PARAM_LABEL2, 20, 80, 126, 13},
+    {IDC_PARAM_EDIT2, 150, 76, 41, 21},
+    {IDC_PARAM_UPDOWN2, 191, 76, 16, 21},
+    {IDC_PARAM_LABEL4, 212, 80, 32, 13},
+    {IDOK, 48, 132, 75, 25},
+    {IDCANCEL, 135, 132, 75, 25},
+};
+
+class TParamSend : public Dialog {
+ public:
+  explicit TParamSend(ParamSendData& data) : data_(data) {}
+
+  bool Show(HWND owner) {
+    owner_ = owner;
+    return RunModal(owner, IDD_PARAM_SEND) == IDOK;
+  }
+
+ protected:
+  bool OnInit() override {
+    Layout(kWidth, kHeight, kPlaces);
+    for (auto [updown, value] : {std::pair{IDC_PARAM_UPDOWN1, data_.count},
+                                 std::pair{IDC_PARAM_UPDOWN2, data_.interval}}) {
+      SendMessageW(Item(updown), UDM_SETRANGE32, 0, 100);
+      SendMessageW(Item(updown), UDM_SETPOS32, 0, value);
+    }
+    CenterOn(owner_);
+    return true;
+  }
+
+  // The values are what the up-down controls report as the dialog closes: typed digits
+  // count as far as they accept them.
+  bool OnCommand(int id, int notifyCode, HWND control) override {
+    if (id == IDOK) {
+      data_.count = Position(IDC_PARAM_UPDOWN1);
+      data_.interval = Position(IDC_PARAM_UPDOWN2);
+    }
+    return Dialog::OnCommand(id, notifyCode, control);
+  }
+
+  INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override {
+    if (msg != WM_PAINT) return Dialog::OnMessage(msg, wp, lp, handled);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd_, &ps);
+    RECT bevel{Scale(kBevel1.left), Scale(kBevel1.top), Scale(kBevel1.right),
+               Scale(kBevel1.bottom)};
+    DrawEdge(dc, &bevel, EDGE_ETCHED, BF_RECT);
+    EndPaint(hwnd_, &ps);
+    handled = true;
+    return TRUE;
+  }
+
+ private:
+  // The position as a 16-bit signed value, widened.
+  int32_t Position(int updown) const {
+    return static_cast<int16_t>(LOWORD(SendMessageW(Item(updown), UDM_GETPOS, 0, 0)));
+  }
+
+  ParamSendData& data_;
+  HWND owner_ = nullptr;
+};
+
+}  // namespace
+
+bool ShowParamSendDialog(HWND owner, ParamSendData& inOut) {
+  ParamSendData values = inOut;
+  if (!TParamSend(values).Show(owner)) return false;
+  inOut = values;
+  return true;
+}
+
+}  // namespace korvel

@@ -1,0 +1,55 @@
+// The transports the program has of its own: the system's Messenger (netapi32, looked up
+// at run time) and, where that cannot be called, one that refuses every call.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "sending/messenger.h"
+
+namespace korvel {
+
+// Under Wine the netapi32 Messenger functions are stubs that end the process.
+bool RunningUnderWine();
+
+// NetMessageBufferSend, NetMessageNameAdd and NetMessageNameDel on the local computer.
+// Where they cannot be called (missing, or under Wine) every call answers
+// ERROR_NOT_SUPPORTED, as they do themselves on Windows Vista and later.
+class SystemMessenger : public Messenger {
+ public:
+  SystemMessenger();
+  ~SystemMessenger() override;
+  SystemMessenger(const SystemMessenger&) = delete;
+  SystemMessenger& operator=(const SystemMessenger&) = delete;
+
+  NetStatus MessageBufferSend(const char16_t* name, const char16_t* fromName, const uint8_t* buffer,
+                              uint32_t byteLength) override;
+  NetStatus MessageNameAdd(const char16_t* name) override;
+  NetStatus MessageNameDel(const char16_t* name) override;
+
+ private:
+  using BufferSend = DWORD(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, LPBYTE, DWORD);
+  using NameCall = DWORD(WINAPI*)(LPCWSTR, LPCWSTR);
+  HMODULE netapi_ = nullptr;
+  BufferSend bufferSend_ = nullptr;
+  NameCall nameAdd_ = nullptr;
+  NameCall nameDel_ = nullptr;
+};
+
+// Refuses every call with ERROR_NOT_SUPPORTED.
+class RefusingMessenger : public Messenger {
+ public:
+  NetStatus MessageBufferSend(const char16_t*, const char16_t*, const uint8_t*, uint32_t) override {
+    return ERROR_NOT_SUPPORTED;
+  }
+  NetStatus MessageNameAdd(const char16_t*) override { return ERROR_NOT_SUPPORTED; }
+  NetStatus MessageNameDel(const char16_t*) override { return ERROR_NOT_SUPPORTED; }
+};
+
+// The program's transport for one send job: the system's Messenger where it can be
+// called, and under Wine, until a transport of the program's own reaches other
+// computers, the refusing one.
+std::shared_ptr<Messenger> NewSystemMessenger();
+
+}  // namespace korvel
