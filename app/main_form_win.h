@@ -31,6 +31,7 @@
 #include "sending/messenger.h"
 #include "sending/send_job.h"
 #include "sending/send_jobs_win.h"
+#include "sending/transport_win.h"
 #include "sending/service_control_win.h"
 #include "sending/system_messenger_win.h"
 
@@ -49,7 +50,7 @@ struct FormServices {
   DocumentShell* documentShell = &SystemDocumentShell();
   // The transport of each send job, made as the job starts: the one place that chooses
   // how messages leave the computer.
-  std::function<std::shared_ptr<Messenger>()> newJobMessenger = &NewSystemMessenger;
+  std::function<std::shared_ptr<Messenger>()> newJobMessenger = ProgramTransport();
   // Threads, tick counter and sleep of the send jobs; nullptr for the system's.
   std::shared_ptr<JobSystem> jobSystem;
 };

@@ -1,7 +1,7 @@
 #include "sending/send_jobs_win.h"
 
 #include "sending/job_system_win.h"
-#include "sending/system_messenger_win.h"
+#include "sending/transport_win.h"
 
 namespace korvel {
 
@@ -32,7 +32,7 @@ TSendJobs::TSendJobs(const Settings& settings, TDeliveryLog& log, UiThreadCall u
       uiCall_(std::move(uiCall)),
       sendInProgress_(std::move(sendInProgress)),
       services_(std::move(services)) {
-  if (!services_.newJobMessenger) services_.newJobMessenger = &NewSystemMessenger;
+  if (!services_.newJobMessenger) services_.newJobMessenger = ProgramTransport();
   if (!services_.system) services_.system = std::make_shared<WinJobSystem>();
   PolicyChanged();
 }
@@ -43,7 +43,7 @@ bool TSendJobs::Start(JobOrder order) {
   if (Running()) return false;
   auto job = std::make_shared<SendJob>();
   job->messenger = services_.newJobMessenger();
-  if (!job->messenger) job->messenger = std::make_shared<RefusingMessenger>();
+  if (!job->messenger) job->messenger = NewOwnMessenger();
   job->system = services_.system;
   job->host = std::make_shared<WindowJobHost>(uiCall_, log_);
   job->policy = policy_;

@@ -43,9 +43,4 @@ NetStatus SystemMessenger::MessageNameDel(const char16_t* name) {
   return nameDel_ ? nameDel_(nullptr, Wide(name)) : ERROR_NOT_SUPPORTED;
 }
 
-std::shared_ptr<Messenger> NewSystemMessenger() {
-  if (RunningUnderWine()) return std::make_shared<RefusingMessenger>();
-  return std::make_shared<SystemMessenger>();
-}
-
 }  // namespace korvel

@@ -1,5 +1,4 @@
-// The transports the program has of its own: the system's Messenger (netapi32, looked up
-// at run time) and, where that cannot be called, one that refuses every call.
+// The system's Messenger (netapi32, looked up at run time).
 #pragma once
 
 #include <windows.h>
@@ -36,20 +35,5 @@ class SystemMessenger : public Messenger {
   NameCall nameAdd_ = nullptr;
   NameCall nameDel_ = nullptr;
 };
-
-// Refuses every call with ERROR_NOT_SUPPORTED.
-class RefusingMessenger : public Messenger {
- public:
-  NetStatus MessageBufferSend(const char16_t*, const char16_t*, const uint8_t*, uint32_t) override {
-    return ERROR_NOT_SUPPORTED;
-  }
-  NetStatus MessageNameAdd(const char16_t*) override { return ERROR_NOT_SUPPORTED; }
-  NetStatus MessageNameDel(const char16_t*) override { return ERROR_NOT_SUPPORTED; }
-};
-
-// The program's transport for one send job: the system's Messenger where it can be
-// called, and under Wine, until a transport of the program's own reaches other
-// computers, the refusing one.
-std::shared_ptr<Messenger> NewSystemMessenger();
 
 }  // namespace korvel

@@ -13,6 +13,8 @@
 #include "base/text_win.h"
 #include "res/resource.h"
 #include "sending/system_messenger_win.h"
+#include "sending/transport_win.h"
+#include "sending/wire_messenger.h"
 #include "tests/core/send_fakes.h"
 #include "tests/win/control_text.h"
 #include "tests/win/win_test_util.h"
@@ -403,25 +405,63 @@ TEST_F(SendingWindow, ClosingTheWindowUnderARunningJobNeitherWaitsNorCrashes) {
 TEST(SystemMessenger, UnderWineItIsNeverCalledAndEveryCallIsRefused) {
   ASSERT_TRUE(RunningUnderWine());
   // The netapi32 functions would end this process.
-  for (const std::shared_ptr<Messenger>& m :
-       {std::shared_ptr<Messenger>(std::make_shared<SystemMessenger>()), NewSystemMessenger()}) {
-    const uint8_t text[] = {'h', 0, 0, 0};
-    EXPECT_EQ(m->MessageBufferSend(u"PC7", nullptr, text, 3), 50u);
-    EXPECT_EQ(m->MessageNameAdd(u"me"), 50u);
-    EXPECT_EQ(m->MessageNameDel(u"me"), 50u);
-  }
+  SystemMessenger m;
+  const uint8_t text[] = {'h', 0, 0, 0};
+  EXPECT_EQ(m.MessageBufferSend(u"PC7", nullptr, text, 3), 50u);
+  EXPECT_EQ(m.MessageNameAdd(u"me"), 50u);
+  EXPECT_EQ(m.MessageNameDel(u"me"), 50u);
 
-  // The program's own transport: every attempt fails, and says so in the log.
-  FormFixture fixture;
-  TKorvelForm& f = fixture.Create();
-  SetWindowText1251(f.Compose().edRecipient, "PC7,,PC8");
-  f.ExecuteCommand(ID_ACT_SEND);
-  ASSERT_TRUE(PumpUntil([&] { return f.SendInProgress() == 0; }));
-  wchar_t buf[256] = {};
-  ListView_GetItemText(f.Log().lvLog, 0, 1, buf, 256);
-  EXPECT_EQ(ListView_GetItemCount(f.Log().lvLog), 3);
-  std::wstring text = buf;
-  EXPECT_EQ(text.substr(text.size() - 14), L" не отправлено");
+  // So the program's transport under Wine is its own client from the first job on.
+  auto job = ProgramTransport()();
+  EXPECT_NE(dynamic_cast<wire::WireMessenger*>(job.get()), nullptr);
+}
+
+TEST(SystemMessenger, WhereItAnswersNotSupportedTheOwnClientTakesOverForTheRun) {
+  struct Scripted : Messenger {
+    NetStatus answer;
+    int* calls;
+    Scripted(NetStatus a, int* c) : answer(a), calls(c) {}
+    NetStatus MessageBufferSend(const char16_t*, const char16_t*, const uint8_t*,
+                                uint32_t) override {
+      ++*calls;
+      return answer;
+    }
+    NetStatus MessageNameAdd(const char16_t*) override {
+      ++*calls;
+      return answer;
+    }
+    NetStatus MessageNameDel(const char16_t*) override {
+      ++*calls;
+      return answer;
+    }
+  };
+  const uint8_t text[] = {'h', 0, 0, 0};
+  for (NetStatus system : {0u, 2273u, 50u}) {
+    int systemCalls = 0, ownCalls = 0, ownMade = 0;
+    TransportChoice choice([&] { return std::make_shared<Scripted>(system, &systemCalls); },
+                           [&] {
+                             ++ownMade;
+                             return std::make_shared<Scripted>(0u, &ownCalls);
+                           },
+                           true);
+    auto first = choice.NewJobMessenger();
+    EXPECT_EQ(first->MessageBufferSend(u"PC7", nullptr, text, 3), system == 50 ? 0u : system);
+    EXPECT_EQ(first->MessageNameAdd(u"me"), system == 50 ? 0u : system);
+    auto second = choice.NewJobMessenger();
+    second->MessageBufferSend(u"PC7", nullptr, text, 3);
+    if (system == 50) {
+      // Asked once; from then on, for this job and the next, the own client alone.
+      EXPECT_EQ(systemCalls, 1);
+      EXPECT_EQ(ownCalls, 3);
+      EXPECT_EQ(ownMade, 2) << "one own client per job";
+      EXPECT_TRUE(choice.SystemGone());
+    } else {
+      // A system that answers, even with a failure, stays the transport.
+      EXPECT_EQ(systemCalls, 3);
+      EXPECT_EQ(ownCalls, 0);
+      EXPECT_FALSE(choice.SystemGone());
+    }
+  }
 }
 
 // Workers convert texts in the core, windows through the system: both must agree on every

@@ -90,7 +90,19 @@ void ScannerKey::Set(const std::wstring& folder) {
                  static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
 }
 
+namespace {
+// A window made for a test reaches no network unless the test gives it a transport.
+struct NoNetwork final : Messenger {
+  NetStatus MessageBufferSend(const char16_t*, const char16_t*, const uint8_t*, uint32_t) override {
+    return ERROR_NOT_SUPPORTED;
+  }
+  NetStatus MessageNameAdd(const char16_t*) override { return ERROR_NOT_SUPPORTED; }
+  NetStatus MessageNameDel(const char16_t*) override { return ERROR_NOT_SUPPORTED; }
+};
+}  // namespace
+
 FormFixture::FormFixture() : exe(dir.Path("Korvel.exe")) {
+  services.newJobMessenger = [] { return std::make_shared<NoNetwork>(); };
   SetMessageSinkForTests([this](const std::string& text) { messages.push_back(text); });
 }
 
