@@ -31,9 +31,8 @@
 #include "sending/messenger.h"
 #include "sending/send_job.h"
 #include "sending/send_jobs_win.h"
-#include "sending/transport_win.h"
 #include "sending/service_control_win.h"
-#include "sending/system_messenger_win.h"
+#include "sending/transport_win.h"
 
 namespace korvel {
 

@@ -173,7 +173,7 @@ void TKorvelForm::LayoutControls() {
   place(splitter2_->Handle(), treeWidth, workTop, splitter, workHeight);
   compose_->Place(dwp, {panelLeft, workTop, std::max(panelLeft, width), workBottom}, dpi_);
   EndDeferWindowPos(dwp);
-  ListView_SetColumnWidth(log_->lvLog, 1, LVSCW_AUTOSIZE_USEHEADER);
+  log_->FitInformation();
   InvalidateRect(hwnd_, &compose_->PanelRect(), TRUE);
 }
 

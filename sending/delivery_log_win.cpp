@@ -77,6 +77,7 @@ void TDeliveryLog::Place(HDWP& dwp, const RECT& area) {
 void TDeliveryLog::ApplyDpi(UINT dpi, HIMAGELIST markImages) {
   ListView_SetImageList(lvLog, markImages, LVSIL_SMALL);
   ListView_SetColumnWidth(lvLog, 0, Scale(150, dpi));
+  FitInformation();
 }
 
 void TDeliveryLog::Insert(const LogEntry& entry) {

@@ -30,6 +30,8 @@ class TDeliveryLog {
   void Place(HDWP& dwp, const RECT& area);
   // Column widths and mark images for the window's DPI.
   void ApplyDpi(UINT dpi, HIMAGELIST markImages);
+  // "Информация" takes the width the list has left (after a resize too).
+  void FitInformation();
 
   // The log insertion (UI thread): `entry` at the top, the oldest line beyond MaxLineLog
   // dropped.
@@ -48,7 +50,6 @@ class TDeliveryLog {
   // The list's lines change at once; its drawing waits for the timer.
   void HoldRedraw();
   void ResumeRedraw();
-  void FitInformation();
 
   const Settings& settings_;
   DeliveryLogModel model_;
