@@ -79,7 +79,6 @@
 #define IDC_OPT_OTHER_NAME 3002
 #define IDC_OPT_LABEL3 3003
 
-
 /* The about box. Its pictures come drawn for 96 and 192 DPI (each _192 id is the
    _96 id + 1); other scales are reduced or enlarged from the nearest. */
 #define IDD_ABOUT_BOX 310
@@ -100,7 +99,6 @@
 #define IDC_ABOUT_LABEL7 3111
 #define IDC_ABOUT_IMAGE4 3112
 #define IDC_ABOUT_LABEL2 3113
-
 
 /* import/: the target group chooser, the server import wizard, the typed network name.
    The group controls have the same ids in the chooser and on the wizard's last page. */

@@ -19,6 +19,9 @@ bool IsBlank(char c) {
   auto u = static_cast<unsigned char>(c);
   return u >= 1 && u <= 32;
 }
+
+// An unquoted name runs up to a comma or a character of code 32 or less.
+bool EndsName(char c) { return c == ',' || static_cast<unsigned char>(c) <= 32; }
 }  // namespace
 
 SendTexts SendTexts::FromStringTable() {
@@ -65,7 +68,7 @@ std::vector<std::string> SplitRecipients(std::string_view text) {
       }
     } else {
       size_t start = i;
-      while (i<end&& static_cast<unsigned char>(text[i])> 32 && text[i] != ',') ++i;
+      while (i < end && !EndsName(text[i])) ++i;
       name.assign(text.substr(start, i - start));
     }
     names.push_back(std::move(name));

@@ -67,7 +67,6 @@ uintptr_t Open(int type) {
 
 }  // namespace
 
-
 Socket Socket::Tcp() {
   Socket s(Open(SOCK_STREAM));
   if (s.Valid()) {

@@ -97,7 +97,6 @@ int ClampSize(size_t size) { return static_cast<int>(std::min<size_t>(size, 1 <<
 
 }  // namespace
 
-
 Socket Socket::Tcp() {
   Socket s(Open(SOCK_STREAM, IPPROTO_TCP));
   if (s.Valid()) {
