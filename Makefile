@@ -2,7 +2,7 @@
 # make test  - build both ways and run every test
 # Both install the Debian packages they need first (tools/bootstrap.sh).
 
-.PHONY: run test test-images test-native test-tsan test-windows test-fuzz bootstrap native \
+.PHONY: run test test-format test-images test-native test-tsan test-windows test-fuzz bootstrap native \
         native-tsan windows release dist fuzz clean
 
 run: bootstrap
@@ -10,7 +10,11 @@ run: bootstrap
 	cmake --build --preset windows --target Korvel
 	tools/run.sh
 
-test: bootstrap test-images test-native test-tsan test-fuzz test-windows
+test: bootstrap test-format test-images test-native test-tsan test-fuzz test-windows
+
+# Every source as .clang-format has it.
+test-format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 # The committed images must be what their pixel maps say.
 test-images:

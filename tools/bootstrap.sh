@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build make g++ clang libclang-rt-14-dev
+  cmake ninja-build make g++ clang clang-format libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 wine fonts-wine xvfb xauth xdotool imagemagick x11-utils locales googletest python3
   samba smbclient nsis zip
