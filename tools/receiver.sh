@@ -8,31 +8,61 @@
 #   tools/receiver.sh start <state dir> [address]   default address 127.83.1.39, port 139
 #   tools/receiver.sh stop <state dir>
 #
-# start empties the inbox and returns once the receiver accepts connections; stop ends it by
-# the PID that start wrote. smbd needs root for port 139: the script uses sudo otherwise.
+# The state folder must be short (smbd's sockets live in it, and a Unix socket path holds 108
+# bytes) and reachable by the guest account, as which smbd runs its message command: a folder
+# of its own under /tmp, as tests/receiver/receiver.cmake gives it. start makes it anew and
+# returns once the receiver accepts connections; stop ends the receiver by the PID that start
+# wrote and removes the folder. smbd needs root for port 139: the script uses sudo otherwise.
 set -euo pipefail
 
 usage() { echo "usage: $0 start <state dir> [address] | stop <state dir>" >&2; exit 2; }
 [ $# -ge 2 ] || usage
 action=$1
-state=$(mkdir -p "$2" && cd "$2" && pwd)
+state=$2
+case "$state" in
+  /*) ;;
+  *) state=$PWD/$state ;;
+esac
 address=${3:-127.83.1.39}
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
+# What start leaves in the folder, so that stop never removes a folder it did not make.
+marker=.korvel-receiver
 
 accepts() { timeout 1 bash -c "exec 3<>/dev/tcp/$1/139" 2>/dev/null; }
 
+ours() { [ -d "$state" ] && [ ! -L "$state" ] && [ -O "$state" ] && [ -f "$state/$marker" ]; }
+
 stop() {
-  [ -f "$state/smbd.pid" ] || return 0
-  pid=$(cat "$state/smbd.pid")
-  if $sudo kill "$pid" 2>/dev/null; then
-    for _ in $(seq 1 100); do
-      $sudo kill -0 "$pid" 2>/dev/null || break
-      sleep 0.05
-    done
-    $sudo kill -KILL "$pid" 2>/dev/null || true
+  ours || return 0
+  if [ -f "$state/smbd.pid" ]; then
+    pid=$(cat "$state/smbd.pid")
+    if $sudo kill "$pid" 2>/dev/null; then
+      for _ in $(seq 1 100); do
+        $sudo kill -0 "$pid" 2>/dev/null || break
+        sleep 0.05
+      done
+      $sudo kill -KILL "$pid" 2>/dev/null || true
+    fi
   fi
-  rm -f "$state/smbd.pid"
+  # smbd, as root, and the guest account leave files of their own in it.
+  $sudo rm -rf -- "$state"
+}
+
+# A folder of its own, made anew. A name under /tmp can be taken by anyone first: a folder
+# that is a link, or not this user's, or someone else's files, is refused, never used.
+make_state() {
+  if [ -e "$state" ] || [ -L "$state" ]; then
+    if ! { [ -d "$state" ] && [ ! -L "$state" ] && [ -O "$state" ] &&
+      [ -z "$(ls -A "$state")" ]; }; then
+      echo "receiver: $state is in the way (not an empty folder of this user's); remove it" >&2
+      exit 1
+    fi
+  else
+    mkdir -- "$state"
+  fi
+  chmod 0755 "$state"
+  touch "$state/$marker"
 }
 
 case "$action" in
@@ -44,7 +74,7 @@ case "$action" in
       echo "receiver: something already listens on $address:139" >&2
       exit 1
     fi
-    $sudo rm -rf "$state/inbox" "$state/tmp"
+    make_state
     mkdir -p "$state"/{lock,state,cache,private,pid,ncalrpc,log,tmp,inbox}
     # The message command runs as the guest account.
     chmod 1777 "$state/tmp"
