@@ -36,8 +36,10 @@ TComposePane::TComposePane(HWND parent, const Settings& settings, TSendJobs& job
                        WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, IDC_ED_SENDER);
   groupMessage_ =
       MakeChild(parent, L"BUTTON", L"Текст сообщения", BS_GROUPBOX, 0, IDC_GROUP_MESSAGE);
-  mMessage = MakeChild(parent, L"EDIT", L"", WS_TABSTOP | ES_MULTILINE | ES_WANTRETURN,
-                       WS_EX_CLIENTEDGE, IDC_M_MESSAGE);
+  // Without ES_AUTOVSCROLL the box refuses every line past its visible height.
+  mMessage =
+      MakeChild(parent, L"EDIT", L"", WS_TABSTOP | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL,
+                WS_EX_CLIENTEDGE, IDC_M_MESSAGE);
   SendMessageW(mMessage, EM_SETLIMITTEXT, 0, 0);
   SetWindowSubclass(mMessage, &TComposePane::MessageBoxProc, 0, reinterpret_cast<DWORD_PTR>(this));
   // The frame stands behind the text box it holds; last in the z-order it paints first
@@ -121,13 +123,16 @@ HBRUSH TComposePane::ControlColor(HDC dc, HWND control) const {
 void TComposePane::SetRecipients(const std::string& text) { SetWindowText1251(edRecipient, text); }
 
 // The message text box: Tab moves on to the next control instead of typing a tab, and
-// Ctrl+Enter sends; the key still reaches the box afterwards.
+// Ctrl+Enter sends; the key still reaches the box afterwards. Esc never reaches it: a
+// multi-line edit driven by the dialog keys closes its parent on Esc, and its parent is
+// the main window, which would go with the message typed.
 LRESULT CALLBACK TComposePane::MessageBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                               DWORD_PTR self) {
   switch (msg) {
     case WM_GETDLGCODE:
       return MessageBoxKeys(DefSubclassProc(hwnd, msg, wp, lp), reinterpret_cast<const MSG*>(lp));
     case WM_KEYDOWN:
+      if (wp == VK_ESCAPE) return 0;
       Guarded([&] { reinterpret_cast<TComposePane*>(self)->mMessageKeyDown(wp); });
       break;
     case WM_NCDESTROY:
