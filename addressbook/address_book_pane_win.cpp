@@ -70,9 +70,10 @@ void TAddressBookPane::Clear() {
   deepest_ = 0;
 }
 
-void TAddressBookPane::SaveAddressBook(const std::string& fileName) {
+std::string TAddressBookPane::SaveAddressBook(const std::string& fileName) {
   TreeFileResult r = korvel::SaveAddressBook(fileName, tree_, fileState_ == FileState::ReadWhole);
   if (r.status == TreeFileStatus::Failed) throw KorvelError(r.error);
+  return r.keptAs;
 }
 
 HTREEITEM TAddressBookPane::NodeAtMessagePosition(POINT* screen) const {

@@ -35,8 +35,10 @@ class TAddressBookPane {
   // Empties the tree, then appends the book in `fileName` (a UTF-8 path). Raises
   // KorvelError when the file could not be read whole; the nodes read so far stay.
   void LoadAddressBook(const std::string& fileName);
-  // Raises KorvelError when the book could not be saved.
-  void SaveAddressBook(const std::string& fileName);
+  // Raises KorvelError when the book could not be saved. Returns where a file the start-up
+  // could not read whole was kept before it was replaced (a UTF-8 path), when it was
+  // copied now; "" otherwise.
+  std::string SaveAddressBook(const std::string& fileName);
   // Empties the tree; the main window does it before its controls go, since the control
   // itself could not take a very deep book down.
   void Clear();

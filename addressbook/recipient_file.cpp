@@ -47,11 +47,65 @@ class RecordReader {
 };
 
 TreeFileResult Fail(std::string error, int deepest = 0) {
-  return {TreeFileStatus::Failed, std::move(error), deepest};
+  return {TreeFileStatus::Failed, std::move(error), deepest, {}};
 }
 
 TreeFileResult CannotWrite(const std::string& fileName) {
   return Fail("Unable to write to " + Cp1251FromUtf8(fileName));
+}
+
+// "<file>.bak" first, then "<file>.2.bak", "<file>.3.bak"...
+std::string CopyName(const std::string& fileName, int number) {
+  return number == 1 ? fileName + ".bak" : fileName + "." + IntToStr(number) + ".bak";
+}
+
+enum class CopyStatus { Made, HeldAlready, NoRoom };
+
+// Every copy holds a book some start-up could not read, so each stays as it is: the
+// content goes under the first name nothing holds yet, unless a copy holds it already.
+// `copy` is the name made, or the one that could not be made.
+CopyStatus KeepCopy(const std::string& fileName, const std::string& content, std::string& copy) {
+  for (int number = 1; number <= kMaxBookCopies; ++number) {
+    copy = CopyName(fileName, number);
+    std::string held;
+    switch (ReadWholeFile(copy, held)) {
+      case ReadStatus::Ok:
+        if (held == content) return CopyStatus::HeldAlready;
+        continue;
+      case ReadStatus::Failed:  // something of the user's, or a copy that cannot be read
+        continue;
+      case ReadStatus::NotFound:
+        return ReplaceFileContents(copy, content) == WriteStatus::Ok ? CopyStatus::Made
+                                                                     : CopyStatus::NoRoom;
+    }
+  }
+  copy = CopyName(fileName, 1);
+  return CopyStatus::NoRoom;
+}
+
+// Keeps what the file holds beside it before it is replaced: Failed when it cannot.
+TreeFileResult KeepUnreadBook(const std::string& fileName) {
+  std::string original, error;
+  switch (ReadWholeFile(fileName, original, &error)) {
+    case ReadStatus::NotFound:
+      return {};
+    case ReadStatus::Failed:
+      return Fail(error);
+    case ReadStatus::Ok:
+      break;
+  }
+  TreeFileResult result;
+  std::string copy;
+  switch (KeepCopy(fileName, original, copy)) {
+    case CopyStatus::Made:
+      result.keptAs = copy;
+      break;
+    case CopyStatus::HeldAlready:
+      break;
+    case CopyStatus::NoRoom:
+      return CannotWrite(copy);
+  }
+  return result;
 }
 
 }  // namespace
@@ -109,7 +163,7 @@ TreeFileResult TreeLoadFromFile(const std::string& fileName, AddressTree& tree, 
   std::string error;
   switch (ReadWholeFile(fileName, text, &error)) {
     case ReadStatus::NotFound:
-      return {TreeFileStatus::NotFound, {}};
+      return {TreeFileStatus::NotFound, {}, 0, {}};
     case ReadStatus::Failed:
       return Fail(error);
     case ReadStatus::Ok:
@@ -124,7 +178,7 @@ TreeFileResult TreeSaveToFile(const std::string& fileName, const AddressTree& tr
     case WriteStatus::Ok:
       return {};
     case WriteStatus::NotCreated:
-      return {TreeFileStatus::NotSaved, error};
+      return {TreeFileStatus::NotSaved, error, 0, {}};
     case WriteStatus::Failed:
       break;
   }
@@ -133,24 +187,20 @@ TreeFileResult TreeSaveToFile(const std::string& fileName, const AddressTree& tr
 
 TreeFileResult SaveAddressBook(const std::string& fileName, const AddressTree& tree,
                                bool fileWasReadWhole) {
+  TreeFileResult kept;
   if (!fileWasReadWhole) {
     if (!tree.FirstTopLevel()) return {};
-    std::string original, error;
-    switch (ReadWholeFile(fileName, original, &error)) {
-      case ReadStatus::NotFound:
-        break;
-      case ReadStatus::Failed:
-        return Fail(error);
-      case ReadStatus::Ok:
-        if (ReplaceFileContents(fileName + ".bak", original, &error) != WriteStatus::Ok)
-          return CannotWrite(fileName + ".bak");
-    }
+    kept = KeepUnreadBook(fileName);
+    if (!kept.ok()) return kept;
   }
   TreeFileResult saved = TreeSaveToFile(fileName, tree);
-  if (saved.status != TreeFileStatus::NotSaved) return saved;
-  std::string ignored;
-  const bool fileStays = ReadWholeFile(fileName, ignored) != ReadStatus::NotFound;
-  return tree.FirstTopLevel() || fileStays ? CannotWrite(fileName) : TreeFileResult{};
+  if (saved.status == TreeFileStatus::NotSaved) {
+    std::string ignored;
+    const bool fileStays = ReadWholeFile(fileName, ignored) != ReadStatus::NotFound;
+    saved = tree.FirstTopLevel() || fileStays ? CannotWrite(fileName) : TreeFileResult{};
+  }
+  saved.keptAs = kept.keptAs;
+  return saved;
 }
 
 }  // namespace korvel

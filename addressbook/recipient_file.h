@@ -29,8 +29,9 @@ enum class TreeFileStatus {
 
 struct TreeFileResult {
   TreeFileStatus status = TreeFileStatus::Ok;
-  std::string error;  // Windows-1251, e.g. "Invalid numeric input", "File access denied"
-  int deepest = 0;    // a load: the deepest level it placed a node at (top level 0)
+  std::string error;   // Windows-1251, e.g. "Invalid numeric input", "File access denied"
+  int deepest = 0;     // a load: the deepest level it placed a node at (top level 0)
+  std::string keptAs;  // a save: where the earlier file was copied to now (UTF-8), or ""
 
   bool ok() const { return status == TreeFileStatus::Ok; }
 };
@@ -81,12 +82,15 @@ TreeFileResult TreeLoadFromFile(const std::string& fileName, AddressTree& tree,
 TreeFileResult TreeSaveToFile(const std::string& fileName, const AddressTree& tree);
 
 // The save at exit. When the file was not read whole at start (its load stopped part-way,
-// or never ran), what it holds is first kept beside it as "<file>.bak", so that nothing
-// the program could not read is lost; if that copy cannot be made, the file is not
-// replaced. With nothing read and nothing to save, the file is left alone. A save that
-// cannot create the file is Failed "Unable to write to <file>" whenever it loses
-// something (a book to save, or a file that stays as it was); only an empty book with no
-// file to replace passes silently.
+// or never ran), what it holds is first kept beside it, so that nothing the program could
+// not read is lost: as "<file>.bak", or where that holds an earlier such copy, as
+// "<file>.2.bak", "<file>.3.bak"... up to kMaxBookCopies copies. A copy is never written
+// over, and content already kept in one is not copied again; `keptAs` names a copy made
+// now. If no copy can be made, the file is not replaced. With nothing read and nothing to
+// save, the file is left alone. A save that cannot create the file is Failed "Unable to
+// write to <file>" whenever it loses something (a book to save, or a file that stays as
+// it was); only an empty book with no file to replace passes silently.
+constexpr int kMaxBookCopies = 99;
 TreeFileResult SaveAddressBook(const std::string& fileName, const AddressTree& tree,
                                bool fileWasReadWhole);
 

@@ -6,14 +6,17 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <exception>
 #include <vector>
 
 #include "app/command_table_win.h"
 #include "app/version_text.h"
 #include "app/version_win.h"
+#include "base/errors.h"
 #include "base/message_box_win.h"
 #include "base/registry_win.h"
 #include "base/string_table.h"
+#include "base/text.h"
 #include "base/text_win.h"
 #include "res/resource.h"
 
@@ -128,12 +131,20 @@ void TKorvelForm::FormCreate() {
   *sendInProgress_ = 0;
   scannerFolder_ = GetRegistryString(HKEY_LOCAL_MACHINE, LoadStr(IDS_MAKER_REGISTRY_KEY),
                                      LoadStr(IDS_SCANNER_VALUE));
-  addressBook_->LoadAddressBook(Values().RecipientFile);
+  // A book that cannot be read whole is reported once the window is complete: the sender
+  // history, the title and the sender box's policy do not depend on it.
+  std::exception_ptr bookError;
+  try {
+    addressBook_->LoadAddressBook(Values().RecipientFile);
+  } catch (const KorvelError&) {
+    bookError = std::current_exception();
+  }
   compose_->LoadSenderHistory(ReadSenderHistory(Ini(), Values().MaxSender), GetUserFromWindows());
   SetApplicationTitle(
       TitleText(GetVersionText(false), LoadStr(IDS_MAKER_NAME), LoadStr(IDS_MAKER_HOST)));
   SetWindowText1251(hwnd_, ApplicationTitle());
   compose_->ApplySenderPolicy();
+  if (bookError) std::rethrow_exception(bookError);
 }
 
 std::string TKorvelForm::GetUserFromWindows() {
@@ -176,7 +187,12 @@ void TKorvelForm::CoolTrayIcon1Click() { CoolTrayIcon1->RestoreMainWindow(); }
 void TKorvelForm::FormDestroy() {
   NoteWrite(WriteSenderHistory(Ini(), compose_->SenderHistory()));
   // A refused settings write never stops the address book from being saved.
-  addressBook_->SaveAddressBook(Values().RecipientFile);
+  const std::string keptAs = addressBook_->SaveAddressBook(Values().RecipientFile);
+  // Said once, when the copy is made; at the end of a session the system is waiting.
+  if (!keptAs.empty() && !sessionEnding_)
+    ShowMessage(
+        Narrow(L"Адресная книга была прочитана не полностью. Её прежний файл сохранён как ") +
+        Cp1251FromUtf8(keptAs));
 }
 
 void TKorvelForm::FormResize() {

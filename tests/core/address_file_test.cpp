@@ -236,13 +236,46 @@ TEST(AddressBookAtExit, AFileNotReadWholeIsKeptBesideBeforeItIsReplaced) {
   ASSERT_EQ(TreeLoadFromFile(book, tree).status, TreeFileStatus::Failed);
   tree.AddLast(nullptr, "New", kGroupNode);
 
-  ASSERT_TRUE(SaveAddressBook(book, tree, false).ok());
+  TreeFileResult r = SaveAddressBook(book, tree, false);
+  ASSERT_TRUE(r.ok()) << r.error;
+  EXPECT_EQ(r.keptAs, dir.Path("book.dat.bak"));
   EXPECT_EQ(dir.Read("book.dat.bak"), original);
   EXPECT_EQ(dir.Read("book.dat"), "0 0 A\r\n1 2 PC1\r\n0 0 New\r\n");
 
   // Read whole: saved as it is, the copy of the earlier file stays as it was.
-  ASSERT_TRUE(SaveAddressBook(book, tree, true).ok());
+  r = SaveAddressBook(book, tree, true);
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(r.keptAs, "");
   EXPECT_EQ(dir.Read("book.dat.bak"), original);
+}
+
+// Start-ups that cannot read the book one after another (a file that stays unreadable, a
+// start-up that stopped before the load): each copy is one the program could not read, so
+// none is ever written over, and a content already kept is not kept twice.
+TEST(AddressBookAtExit, AnEarlierCopyIsNeverWrittenOver) {
+  TempDir dir;
+  const std::string book = dir.Path("book.dat");
+  auto runWithoutReading = [&](const char* added) {
+    MemoryTree tree;
+    tree.AddLast(nullptr, added, kGroupNode);
+    return SaveAddressBook(book, tree, false);
+  };
+  dir.Write("book.dat", "0 0 Real\r\n");
+  ASSERT_EQ(runWithoutReading("X").keptAs, dir.Path("book.dat.bak"));
+  TreeFileResult second = runWithoutReading("Y");
+  ASSERT_TRUE(second.ok()) << second.error;
+  EXPECT_EQ(second.keptAs, dir.Path("book.dat.2.bak"));
+  EXPECT_EQ(dir.Read("book.dat.bak"), "0 0 Real\r\n");
+  EXPECT_EQ(dir.Read("book.dat.2.bak"), "0 0 X\r\n");
+  EXPECT_EQ(dir.Read("book.dat"), "0 0 Y\r\n");
+
+  // The user put the first copy back by hand and it still cannot be read: it is kept already.
+  dir.Write("book.dat", "0 0 Real\r\n");
+  TreeFileResult again = runWithoutReading("Z");
+  ASSERT_TRUE(again.ok());
+  EXPECT_EQ(again.keptAs, "");
+  EXPECT_FALSE(dir.Exists("book.dat.3.bak"));
+  EXPECT_EQ(dir.Read("book.dat"), "0 0 Z\r\n");
 }
 
 TEST(AddressBookAtExit, NothingReadAndNothingToSaveLeavesTheFileAlone) {
@@ -261,14 +294,17 @@ TEST(AddressBookAtExit, NothingReadAndNothingToSaveLeavesTheFileAlone) {
 TEST(AddressBookAtExit, WithoutRoomForTheCopyTheFileIsNotReplaced) {
   TempDir dir;
   dir.Write("book.dat", "0 0 A\r\n");
-  dir.Write("book.dat.bak", "old copy");
-  dir.MakeReadOnly("book.dat.bak");
+  // Every name a copy may take holds another book already.
+  dir.Write("book.dat.bak", "copy 1");
+  for (int i = 2; i <= 99; ++i) dir.Write("book.dat." + std::to_string(i) + ".bak", "copy");
   MemoryTree tree;
   tree.AddLast(nullptr, "B", kGroupNode);
   TreeFileResult r = SaveAddressBook(dir.Path("book.dat"), tree, false);
   EXPECT_EQ(r.status, TreeFileStatus::Failed);
   EXPECT_EQ(r.error, "Unable to write to " + dir.Path("book.dat.bak"));
   EXPECT_EQ(dir.Read("book.dat"), "0 0 A\r\n");
+  EXPECT_EQ(dir.Read("book.dat.bak"), "copy 1");
+  EXPECT_FALSE(dir.Exists("book.dat.100.bak"));
 }
 
 TEST(AddressBookAtExit, ASaveThatCannotHappenIsReportedWhenItLosesSomething) {

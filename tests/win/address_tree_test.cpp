@@ -196,9 +196,29 @@ TEST_F(AddressTreeWindow, TheBookIsSavedAtExitAndABadFileIsKeptBeside) {
   Create();
   EXPECT_EQ(messages, std::vector<std::string>{"Invalid numeric input"});
   EXPECT_EQ(TreeView_GetCount(form->AddressBook().TreeAddresses), 2u);
+  // The rest of the start-up does not hang on the book: the sender history and the title.
+  EXPECT_EQ(SendMessageW(form->Compose().edSender, CB_GETCOUNT, 0, 0), 1);
+  EXPECT_EQ(TextOf(form->Handle()), Widen(ApplicationTitle()));
   Close();
   EXPECT_EQ(dir.Read("Korvel.dat.bak"), bad);
   EXPECT_EQ(dir.Read("Korvel.dat"), "0 0 A\r\n1 2 PC1\r\n");
+  const std::string kept =
+      Cp("Адресная книга была прочитана не полностью. Её прежний файл сохранён как ");
+  EXPECT_EQ(messages,
+            (std::vector<std::string>{"Invalid numeric input", kept + dir.Path("Korvel.dat.bak")}));
+  form.reset();
+
+  // Another book that cannot be read whole: the first copy stays, this one is kept beside it.
+  const std::string worse = "0 0 C\r\nbad 1 y\r\n";
+  dir.Write("Korvel.dat", worse);
+  messages.clear();
+  Create();
+  Close();
+  EXPECT_EQ(dir.Read("Korvel.dat.bak"), bad);
+  EXPECT_EQ(dir.Read("Korvel.dat.2.bak"), worse);
+  EXPECT_EQ(dir.Read("Korvel.dat"), "0 0 C\r\n");
+  EXPECT_EQ(messages, (std::vector<std::string>{"Invalid numeric input",
+                                                kept + dir.Path("Korvel.dat.2.bak")}));
 }
 
 TEST_F(AddressTreeWindow, ARefusedSaveLeavesTheFileAsItWasAndSaysSo) {

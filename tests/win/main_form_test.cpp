@@ -171,14 +171,24 @@ TEST_F(MainForm, ScannerFolderComesFromEitherRegistryViewReadOnly) {
     EXPECT_EQ(form->ScannerFolder(), "");
     form.reset();
 
+    // A value of another type names no folder. The start-up goes on as without one, and
+    // the book it loads is saved with what the user added, nothing kept aside, run after run.
     DWORD number = 5;
     RegSetValueExW(native.key, L"Oxtern", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
                    sizeof number);
-    TKorvelForm& f = Create();
-    EXPECT_EQ(messages, std::vector<std::string>{"Invalid data type for 'Oxtern'"});
-    // The start-up steps after the failed one are skipped; the window still works.
-    EXPECT_EQ(SendMessageW(f.Compose().edSender, CB_GETCOUNT, 0, 0), 0);
-    form.reset();
+    dir.Write("Korvel.dat", "0 0 Office\r\n1 2 PC7\r\n");
+    for (const char* added : {"New", "Newer"}) {
+      TKorvelForm& f = Create();
+      EXPECT_EQ(f.ScannerFolder(), "");
+      EXPECT_EQ(SendMessageW(f.Compose().edSender, CB_GETCOUNT, 0, 0), 1);
+      EXPECT_EQ(TextOf(f.Handle()), Widen(ApplicationTitle()));
+      f.AddressBook().Tree().AddLast(nullptr, added, kGroupNode);
+      Close();
+      form.reset();
+    }
+    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_EQ(dir.Read("Korvel.dat"), "0 0 Office\r\n1 2 PC7\r\n0 0 New\r\n0 0 Newer\r\n");
+    EXPECT_FALSE(dir.Exists("Korvel.dat.bak"));
   }
   Create();
   EXPECT_EQ(form->ScannerFolder(), "");
