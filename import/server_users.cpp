@@ -32,13 +32,19 @@ std::vector<std::string> EnumUsers(UserEnumerator& enumerator, std::string_view 
     status = enumerator.Enumerate(server, level, resume, accounts);
   }
   std::vector<std::string> lines;
+  uint32_t asked = 0;  // the resume handle the page was asked with
   while (status == kEnumOk || status == kEnumMoreData) {
     for (const UserAccount& a : accounts) {
       if (a.name.empty() || a.name.back() == '$') continue;
+      if (lines.size() == kMaxServerAccounts) return lines;
       lines.push_back(AccountLine(a.name, a.fullName));
     }
-    // A server that kept saying "more" without giving any would hold the window forever.
-    if (status != kEnumMoreData || accounts.empty()) break;
+    // A server that kept saying "more" without moving on would hold the window for ever
+    // while the list grew.
+    if (status != kEnumMoreData || accounts.empty() || resume == asked ||
+        lines.size() == kMaxServerAccounts)
+      break;
+    asked = resume;
     accounts.clear();
     status = enumerator.Enumerate(server, level, resume, accounts);
   }

@@ -41,10 +41,16 @@ std::string ServerArgument(std::string_view typed);
 // "name", or "name (full name)" when the full name is not empty.
 std::string AccountLine(std::string_view name, std::string_view fullName);
 
+// The most account lines a listing holds: far more than a check list can show usefully,
+// and a bound on what a server that never stops saying "more" can make the program hold.
+constexpr size_t kMaxServerAccounts = 100000;
+
 // The lines of every account of `server` (as typed), in the server's order, page after page
 // while the server says there is more; computer accounts (a name ending in "$") and empty
 // names are left out. A failure ends the listing with the lines read until then; a server
-// that refuses level 2 is asked for level 20.
+// that refuses level 2 is asked for level 20. The listing also ends at a page that is empty
+// or leaves the resume handle where it was (the next would be the same page again), and at
+// kMaxServerAccounts lines.
 std::vector<std::string> EnumUsers(UserEnumerator& enumerator, std::string_view server);
 
 }  // namespace korvel

@@ -112,10 +112,38 @@ TEST(ServerUsers, AFailureEndsTheListWithThePagesReadBeforeIt) {
   ScriptedServer unknown;
   EXPECT_TRUE(Lines(unknown).empty());
   // "More" with nothing in it would never end.
-  ScriptedServer stuck;
-  stuck.answers = {{234, {{"a", ""}}, 1}, {234, {}, 1}, {234, {}, 1}};
-  EXPECT_EQ(Lines(stuck), std::vector<std::string>{"a"});
-  EXPECT_EQ(stuck.calls.size(), 2u);
+  ScriptedServer empty;
+  empty.answers = {{234, {{"a", ""}}, 1}, {234, {}, 2}, {234, {}, 3}};
+  EXPECT_EQ(Lines(empty), std::vector<std::string>{"a"});
+  EXPECT_EQ(empty.calls.size(), 2u);
+}
+
+// A server that keeps answering "more", as a faulty or hostile one may: the listing ends, and
+// what it gathered stays within bounds.
+struct EndlessServer : UserEnumerator {
+  bool advance = true;
+  long calls = 0;
+  uint32_t Enumerate(const std::string&, int, uint32_t& resume,
+                     std::vector<UserAccount>& accounts) override {
+    if (++calls > 1000000) return 2351;  // the test's own brake
+    accounts = {{"u" + std::to_string(calls), ""}, {"v" + std::to_string(calls), ""}};
+    if (advance) ++resume;
+    return 234;
+  }
+};
+
+TEST(ServerUsers, AServerThatNeverStopsSayingMoreEndsTheListing) {
+  // The same resume handle again: the next page would be this one once more.
+  EndlessServer stuck;
+  stuck.advance = false;
+  EXPECT_EQ(EnumUsers(stuck, "SRV"), (std::vector<std::string>{"u1", "v1"}));
+  EXPECT_EQ(stuck.calls, 1);
+  // A handle that moves for ever: the listing stops at its bound.
+  EndlessServer endless;
+  const std::vector<std::string> lines = EnumUsers(endless, "SRV");
+  EXPECT_EQ(lines.size(), kMaxServerAccounts);
+  EXPECT_EQ(lines.back(), "v" + std::to_string(kMaxServerAccounts / 2));
+  EXPECT_EQ(endless.calls, static_cast<long>(kMaxServerAccounts / 2));
 }
 
 TEST(ServerUsers, AServerRefusingLevelTwoIsAskedForLevelTwenty) {

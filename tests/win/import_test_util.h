@@ -60,7 +60,7 @@ struct ScriptedServer : UserEnumerator {
     asked.push_back(server);
     if (next >= answers.size()) return 2351;
     accounts = answers[next].second;
-    resume = static_cast<uint32_t>(next);
+    resume = static_cast<uint32_t>(next + 1);  // moves on with every page, as a server's does
     return answers[next++].first;
   }
 };
