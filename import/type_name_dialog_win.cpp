@@ -35,7 +35,16 @@ bool TTypeNameDlg::OnInit() {
   return true;
 }
 
-std::string TTypeNameDlg::TypedName() const { return Trim(GetWindowText1251(Item(IDC_NAME_EDIT))); }
+// The bare name. A computer typed as a path (\\PC9) loses its backslashes, and a
+// workgroup its "*": its node adds that to the recipient itself, and "HOME*" would
+// become "HOME**".
+std::string TTypeNameDlg::TypedName() const {
+  std::string name = Trim(GetWindowText1251(Item(IDC_NAME_EDIT)));
+  const size_t start = name.find_first_not_of('\\');
+  name.erase(0, start == std::string::npos ? name.size() : start);
+  if (data_.workgroup) name.erase(name.find_last_not_of('*') + 1);
+  return Trim(name);
+}
 
 bool TTypeNameDlg::OnCommand(int id, int notifyCode, HWND control) {
   if (id == IDC_NAME_EDIT && notifyCode == EN_CHANGE) {

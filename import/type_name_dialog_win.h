@@ -13,7 +13,7 @@ namespace korvel {
 struct TypeNameData {
   std::string title;       // in: the browse's title
   bool workgroup = false;  // in: a workgroup or domain is asked for, not a computer
-  std::string name;        // out: the name typed, trimmed
+  std::string name;        // out: the name typed, bare (see TypedName)
 };
 
 class TTypeNameDlg : public Dialog {

@@ -191,6 +191,32 @@ TEST_F(NetworkImport, WhereTheShellCannotShowTheNetworkTheNameIsTyped) {
   EXPECT_EQ(Book(), "0 0 Office\r\n1 2 PC9\r\n1 3 WORKGROUP\r\n");
 }
 
+// A workgroup's recipient gets its "*" from the node ("HOME*" typed would send to "HOME**"),
+// and a computer is called by its bare name, not as a path ("\\\\PC9").
+TEST_F(NetworkImport, ATypedNameKeepsNeitherTheWorkgroupsStarNorTheComputersBackslashes) {
+  Start("0 0 Office\r\n");
+  shell.listsAnything = false;
+  std::vector<bool> ok;
+  auto typeName = [&](std::vector<const wchar_t*> texts) {
+    return [&ok, texts](HWND d) {
+      for (const wchar_t* text : texts) {
+        SetText(d, IDC_NAME_EDIT, text);
+        ok.push_back(IsWindowEnabled(GetDlgItem(d, IDOK)));
+      }
+      WhenDialogOpens(Choose(0));
+      Click(d, IDOK);
+    };
+  };
+  WhenDialogOpens(typeName({L"*", L" ** ", L"HOME*"}));
+  Execute(ID_ACT_IMPORT_GROUP_NET);
+  WhenDialogOpens(typeName({L"\\\\", L"\\\\PC9"}));
+  Execute(ID_ACT_IMPORT_NET);
+  EXPECT_EQ(ok, (std::vector<bool>{false, false, true, false, true}));
+  EXPECT_EQ(Book(), "0 0 Office\r\n1 3 HOME\r\n1 2 PC9\r\n");
+  TreeViewTree tree = Tree();
+  EXPECT_EQ(RecipientTextOf(tree, tree.FirstTopLevel()), "HOME*, PC9");
+}
+
 TEST_F(NetworkImport, WinesShellShowsNoNetworkSoTheNameIsTyped) {
   services.networkShell = &SystemNetworkShell();
   Start("0 0 Office\r\n");
