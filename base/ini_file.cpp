@@ -10,6 +10,8 @@ namespace ini {
 
 namespace {
 
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
 struct Line {
   size_t begin;  // offset of the first byte of the line
   size_t end;    // offset just past its content (before CR LF)
@@ -18,7 +20,7 @@ struct Line {
 
 std::vector<Line> SplitLines(std::string_view text) {
   std::vector<Line> lines;
-  size_t pos = 0;
+  size_t pos = HasUtf8Mark(text) ? kUtf8Mark.size() : 0;
   while (pos < text.size()) {
     size_t nl = text.find_first_of("\r\n", pos);
     Line line{pos, nl == std::string_view::npos ? text.size() : nl, 0};
@@ -158,26 +160,47 @@ std::string Put(std::string_view text, std::string_view section, std::string_vie
     return out;
   }
   out.assign(text);
-  if (!out.empty() && out.back() != '\n' && out.back() != '\r') out.append("\r\n");
+  if (out.size() > (HasUtf8Mark(out) ? kUtf8Mark.size() : 0) && out.back() != '\n' &&
+      out.back() != '\r')
+    out.append("\r\n");
   out.append("[").append(Trim(section)).append("]\r\n").append(newLine);
   return out;
 }
 
+bool HasUtf8Mark(std::string_view text) { return text.substr(0, kUtf8Mark.size()) == kUtf8Mark; }
+
 }  // namespace ini
+
+namespace {
+// Program text (Windows-1251) as the file holds it, and back.
+std::string ToFile(bool utf8, std::string_view text) {
+  return utf8 ? Utf8FromCp1251(text) : std::string(text);
+}
+std::string FromFile(bool utf8, std::string_view text) {
+  return utf8 ? Cp1251FromUtf8(text) : std::string(text);
+}
+}  // namespace
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view def) const {
   std::string text, value;
   if (ReadWholeFile(fileName_, text) != ReadStatus::Ok) return std::string(def);
-  if (!ini::Find(text, section, key, &value)) return std::string(def);
-  return value;
+  const bool utf8 = ini::HasUtf8Mark(text);
+  if (!ini::Find(text, ToFile(utf8, section), ToFile(utf8, key), &value)) return std::string(def);
+  return FromFile(utf8, value);
 }
 
 std::vector<std::pair<std::string, std::string>> IniFile::ReadSection(
     std::string_view section) const {
   std::string text;
   if (ReadWholeFile(fileName_, text) != ReadStatus::Ok) return {};
-  return ini::Section(text, section);
+  const bool utf8 = ini::HasUtf8Mark(text);
+  auto keys = ini::Section(text, ToFile(utf8, section));
+  for (auto& [key, value] : keys) {
+    key = FromFile(utf8, key);
+    value = FromFile(utf8, value);
+  }
+  return keys;
 }
 
 int IniFile::ReadInteger(std::string_view section, std::string_view key, int def) const {
@@ -192,7 +215,9 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool def)
 bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   std::string text;
   if (ReadWholeFile(fileName_, text) == ReadStatus::Failed) return false;
-  std::string updated = ini::Put(text, section, key, value);
+  const bool utf8 = ini::HasUtf8Mark(text);
+  std::string updated =
+      ini::Put(text, ToFile(utf8, section), ToFile(utf8, key), ToFile(utf8, value));
   if (updated == text) return true;  // nothing to change, nothing to write
   return ReplaceFileContents(fileName_, updated) == WriteStatus::Ok;
 }

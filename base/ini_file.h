@@ -6,7 +6,9 @@
 // line without
 // "=" is not a value. A write replaces the one key's line in place, adds a missing key
 // after the last line of its section and a missing section at the end of the file; every
-// other byte of the file stays as it was. Text is Windows-1251 throughout.
+// other byte of the file stays as it was. Text is Windows-1251 throughout, except in a
+// file that begins with a UTF-8 byte-order mark (Notepad writes one): that file is UTF-8,
+// its names and values are converted on the way in and out, and the mark stays.
 #pragma once
 
 #include <string>
@@ -46,8 +48,11 @@ class IniFile {
   std::string fileName_;
 };
 
-// Pure transformations behind IniFile, on the file's text.
+// Pure transformations behind IniFile, on the file's text. A byte-order mark at its start
+// is no part of the first line.
 namespace ini {
+// Whether the text begins with a UTF-8 byte-order mark.
+bool HasUtf8Mark(std::string_view text);
 bool Find(std::string_view text, std::string_view section, std::string_view key,
           std::string* value);
 std::vector<std::pair<std::string, std::string>> Section(std::string_view text,

@@ -101,3 +101,31 @@ TEST(IniFileOnDisk, WritesCreateTheFileAndARefusedWriteKeepsItIntact) {
   IniFile nowhere(dir.Path("no/such/folder/k.ini"));
   EXPECT_FALSE(nowhere.WriteString("A", "k", "v"));
 }
+
+// Notepad saves with a UTF-8 byte-order mark. Such a file is UTF-8 throughout: its first
+// section is found, not added again, and its values reach the program as Windows-1251.
+TEST(IniFileOnDisk, AFileWithAByteOrderMarkIsReadAsUtf8AndKeepsItsMark) {
+  TempDir dir;
+  const std::string bom = "\xEF\xBB\xBF";
+  dir.Write("u.ini", bom + "[Sender]\r\nSender1=Петров\r\n[Defaults]\r\nMaxThreads=7\r\n");
+  IniFile ini(dir.Path("u.ini"));
+  EXPECT_EQ(ini.ReadString("Sender", "Sender1", ""), "\xCF\xE5\xF2\xF0\xEE\xE2");  // 1251
+  EXPECT_EQ(
+      ini.ReadSection("sender"),
+      (std::vector<std::pair<std::string, std::string>>{{"Sender1", "\xCF\xE5\xF2\xF0\xEE\xE2"}}));
+  EXPECT_EQ(ini.ReadInteger("Defaults", "MaxThreads", 50), 7);
+
+  ASSERT_TRUE(ini.WriteString("Sender", "Sender2", "\xC8\xE2\xE0\xED\xEE\xE2"));  // Иванов
+  ASSERT_TRUE(ini.WriteInteger("Defaults", "MaxThreads", 50));
+  ASSERT_TRUE(ini.WriteString("Window State", "WindowState", "0"));
+  EXPECT_EQ(dir.Read("u.ini"),
+            bom +
+                "[Sender]\r\nSender1=Петров\r\nSender2=Иванов\r\n"
+                "[Defaults]\r\nMaxThreads=50\r\n[Window State]\r\nWindowState=0\r\n");
+
+  // A mark and nothing else: the first section follows it directly.
+  dir.Write("empty.ini", bom);
+  IniFile empty(dir.Path("empty.ini"));
+  ASSERT_TRUE(empty.WriteString("Sender", "Sender1", "x"));
+  EXPECT_EQ(dir.Read("empty.ini"), bom + "[Sender]\r\nSender1=x\r\n");
+}

@@ -82,3 +82,17 @@ TEST(ProfileDifferential, FromAnExistingFileTheStoreWritesAndReadsAsThePlatformD
               "Sender3=\xC8\xE2\xE0\xED\xEE\xE2\r\n[Window State]\r\nWindowState=0\r\n",
               7);
 }
+
+// Notepad saves with a UTF-8 byte-order mark. The platform reads such a file as UTF-8 and
+// writes it back so, mark and all; where the system's code page holds the Cyrillic values,
+// the store must agree with it byte for byte.
+TEST(ProfileDifferential, FromAFileWithAByteOrderMarkTheStoreWritesAndReadsAsThePlatformDoes) {
+  if (GetACP() != 1251) GTEST_SKIP() << "the platform's ANSI calls hold Cyrillic under 1251 only";
+  for (unsigned seed = 11; seed <= 12; ++seed) {
+    TempDir dir;
+    RunSequence(dir,
+                "\xEF\xBB\xBF[Sender]\r\nSender1=Петров\r\n[Defaults]\r\nMaxThreads=7\r\n"
+                "[Window State]\r\nWindowState=0\r\n",
+                seed);
+  }
+}
