@@ -1,6 +1,7 @@
 #include "app/settings.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "base/string_table.h"
 #include "base/text.h"
@@ -11,6 +12,32 @@ namespace {
 constexpr const char* kDefaults = "Defaults";
 constexpr const char* kWindowPosition = "Window Position";
 constexpr const char* kWindowState = "Window State";
+
+// The recipient file's path as the settings file spells it (Windows-1251) and as the program
+// holds it (UTF-8). The byte 0x98, which 1251 leaves undefined, is U+0098 as Windows reads
+// it, both ways: the path names the file Windows would open, and goes back byte for byte.
+constexpr std::string_view kUndefined = "\x98";
+constexpr std::string_view kUndefinedUtf8 = "\xC2\x98";
+
+std::string Replaced(std::string_view text, std::string_view from, std::string_view to,
+                     std::string (*convert)(std::string_view)) {
+  std::string out;
+  for (;;) {
+    const size_t at = text.find(from);
+    out += convert(text.substr(0, at));
+    if (at == std::string_view::npos) return out;
+    out += to;
+    text.remove_prefix(at + from.size());
+  }
+}
+
+std::string PathFromFile(std::string_view stored) {
+  return Replaced(stored, kUndefined, kUndefinedUtf8, &Utf8FromCp1251);
+}
+
+std::string PathToFile(std::string_view path) {
+  return Replaced(path, kUndefinedUtf8, kUndefined, &Cp1251FromUtf8);
+}
 }  // namespace
 
 std::string SettingsFileName(const std::string& exePath) { return ChangeFileExt(exePath, ".ini"); }
@@ -28,7 +55,7 @@ void ReadSettings(const IniFile& ini, const std::string& exePath, Settings& out)
   out.FaqFile = folder + "HELP\\faq.htm";
   const std::string defaultBook = ChangeFileExt(exePath, ".dat");
   std::string stored = ini.ReadString(kDefaults, "RecipientFile", "");
-  out.RecipientFile = stored.empty() ? defaultBook : Utf8FromCp1251(stored);
+  out.RecipientFile = stored.empty() ? defaultBook : PathFromFile(stored);
 }
 
 bool WriteSettings(IniFile& ini, const Settings& s) {
@@ -36,9 +63,9 @@ bool WriteSettings(IniFile& ini, const Settings& s) {
   ok &= ini.WriteInteger(kDefaults, "MaxSender", s.MaxSender);
   ok &= ini.WriteInteger(kDefaults, "MaxLineLog", s.MaxLineLog);
   ok &= ini.WriteInteger(kDefaults, "MaxThreads", s.MaxThreads);
-  std::string book = Cp1251FromUtf8(s.RecipientFile);
+  std::string book = PathToFile(s.RecipientFile);
   ok &= ini.WriteString(kDefaults, "RecipientFile",
-                        Utf8FromCp1251(book) == s.RecipientFile ? book : std::string());
+                        PathFromFile(book) == s.RecipientFile ? book : std::string());
   ok &= ini.WriteBool(kDefaults, "PatchInstalled", s.PatchInstalled);
   ok &= ini.WriteInteger(kDefaults, "WhatSend", s.WhatSend);
   return ok;

@@ -85,6 +85,22 @@ TEST_F(SettingsFile, RecipientFilePathsTheFileCannotSpellStayWithTheProgram) {
   EXPECT_EQ(s.RecipientFile, "C:\\Users\\Jürgen\\Korvel.dat");
 }
 
+// Windows-1251 leaves the byte 0x98 undefined; Windows reads it as U+0098. A path holding it
+// names that file and goes back to the settings file byte for byte, not as the empty value
+// that would send the next start to the default book.
+TEST_F(SettingsFile, ARecipientFileWithTheUndefinedByteIsWrittenBackAsItWasRead) {
+  const std::string stored =
+      "D:\\Books\\a\x98"
+      "b\xCA.dat";  // a, 0x98, b, К
+  dir.Write("Korvel.ini", "[Defaults]\r\nRecipientFile=" + stored + "\r\n");
+  ReadSettings(ini, exe, s);
+  EXPECT_EQ(s.RecipientFile,
+            "D:\\Books\\a\xC2\x98"
+            "bК.dat");  // U+0098 in UTF-8
+  ASSERT_TRUE(WriteSettings(ini, s));
+  EXPECT_EQ(ini.ReadString("Defaults", "RecipientFile", ""), stored);
+}
+
 TEST_F(SettingsFile, MaximisedOrMinimisedExitKeepsTheLastNormalPosition) {
   ASSERT_TRUE(WriteWindowGeometry(ini, {10, 20, 404, 492}, WindowState::Normal));
   ASSERT_TRUE(WriteWindowGeometry(ini, {-4, -4, 1032, 776}, WindowState::Maximized));
