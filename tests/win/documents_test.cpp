@@ -88,6 +88,13 @@ TEST(Documents, TheManualNamesEveryCommandMenuWindowAndMessage) {
                            "AllowRemoteRPC",
                            "Wine"})
     expect(Cp1251FromUtf8(utf8));
+  // What it runs on, the box for a network name typed by hand, the copies of a book it could
+  // not read.
+  for (const char* utf8 : {"Windows 7 или новее", "64-разрядная", "Wine 8 или новее",
+                           "Не удалось показать сеть. Введите имя компьютера:",
+                           "Не удалось показать сеть. Введите имя рабочей группы или домена:",
+                           "Korvel.dat.bak", "Korvel.dat.2.bak"})
+    expect(Cp1251FromUtf8(utf8));
   for (unsigned id : {IDS_WHOLE_NETWORK, IDS_SELECT_COMPUTER, IDS_SELECT_GROUP, IDS_NEW_GROUP,
                       IDS_MESSENGER_STARTED, IDS_MESSENGER_START_FAILED, IDS_MESSENGER_STOPPED,
                       IDS_MESSENGER_STOP_FAILED, IDS_CANNOT_USE_NAME, IDS_LOG_MESSAGE, IDS_LOG_SENT,
