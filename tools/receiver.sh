@@ -59,6 +59,7 @@ make_state() {
       exit 1
     fi
   else
+    mkdir -p -- "$(dirname -- "$state")"
     mkdir -- "$state"
   fi
   chmod 0755 "$state"
