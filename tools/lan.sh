@@ -60,7 +60,7 @@ stop() {
   done
   for host in "${hosts[@]}" br; do
     ip netns del "$(ns "$host")" 2>/dev/null || true
-    rm -rf "/etc/netns/$(ns "$host")"
+    rm -rf "/etc/netns/$(ns "$host")" 2>/dev/null || true
   done
 }
 
