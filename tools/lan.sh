@@ -46,18 +46,22 @@ ns() { echo "kv$id-$1"; }
 bridge=$(ns br)
 
 stop() {
+  # Every process is asked to end at once (nmbd takes a while releasing its names), then
+  # waited for, and what is left after a few seconds is killed.
+  local pids=() alive pid
   for pidfile in "$state"/*.pid; do
     [ -f "$pidfile" ] || continue
     pid=$(cat "$pidfile")
-    if kill "$pid" 2>/dev/null; then
-      for _ in $(seq 1 50); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.05
-      done
-      kill -KILL "$pid" 2>/dev/null || true
-    fi
+    kill "$pid" 2>/dev/null && pids+=("$pid")
     rm -f "$pidfile"
   done
+  for _ in $(seq 1 100); do
+    alive=0
+    for pid in "${pids[@]}"; do kill -0 "$pid" 2>/dev/null && alive=1; done
+    [ "$alive" = 0 ] && break
+    sleep 0.05
+  done
+  for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
   for host in "${hosts[@]}" br; do
     ip netns del "$(ns "$host")" 2>/dev/null || true
     rm -rf "/etc/netns/$(ns "$host")" 2>/dev/null || true
