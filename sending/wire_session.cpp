@@ -33,8 +33,10 @@ NetStatus StatusOf(NetResult r) {
   return kStatusNetworkError;
 }
 
-// The session service's refusals, as Windows' own NetBIOS maps them (0x83 apart: a receiver
-// short of resources now may take the message later, which "not listening" would hide).
+// The session service's refusals. 0x82: nothing there holds the name called, which the
+// Messenger reported as a name it could not find. 0x80, 0x81 and 0x8F are what Windows' own
+// NetBIOS reports as "not listening". 0x83 keeps a code of its own: a receiver short of
+// resources now may take the message later.
 NetStatus StatusOfRefusal(uint8_t error) {
   switch (error) {
     case 0x82:  // called name not present
