@@ -20,7 +20,7 @@ uint16_t NextId() {
 }  // namespace
 
 std::optional<Ipv4> QueryName(const NetbiosName& name, const NameServiceOptions& options,
-                              const std::vector<Ipv4>& ignore) {
+                              const std::vector<Ipv4>& ignore, Deadline limit) {
   if (options.targets.empty()) return std::nullopt;
   Socket socket = Socket::Udp();
   if (!socket.Valid()) return std::nullopt;
@@ -28,10 +28,10 @@ std::optional<Ipv4> QueryName(const NetbiosName& name, const NameServiceOptions&
   const uint16_t id = NextId();
   const std::vector<uint8_t> query = BuildNameQuery(id, name, true);
   std::array<uint8_t, kMaxDatagram> buffer;
-  for (int attempt = 0; attempt < options.attempts; ++attempt) {
+  for (int attempt = 0; attempt < options.attempts && Clock::now() < limit; ++attempt) {
     for (Ipv4 target : options.targets)
       socket.SendTo(target, options.port, query.data(), query.size());
-    const Deadline deadline = Clock::now() + options.interval;
+    const Deadline deadline = std::min(Clock::now() + options.interval, limit);
     for (;;) {
       size_t got = 0;
       Ipv4 from;
@@ -49,16 +49,18 @@ std::optional<Ipv4> QueryName(const NetbiosName& name, const NameServiceOptions&
 }
 
 std::optional<std::vector<NodeStatusEntry>> QueryNodeStatus(Ipv4 address,
-                                                            const NameServiceOptions& options) {
+                                                            const NameServiceOptions& options,
+                                                            Deadline limit) {
   Socket socket = Socket::Udp();
   if (!socket.Valid()) return std::nullopt;
-  if (socket.Connect(address, options.port, Clock::now() + options.interval) != NetResult::Ok)
+  if (socket.Connect(address, options.port, std::min(Clock::now() + options.interval, limit)) !=
+      NetResult::Ok)
     return std::nullopt;
   const uint16_t id = NextId();
   const std::vector<uint8_t> query = BuildNodeStatusQuery(id);
   std::array<uint8_t, kMaxDatagram> buffer;
-  for (int attempt = 0; attempt < options.attempts; ++attempt) {
-    const Deadline deadline = Clock::now() + options.interval;
+  for (int attempt = 0; attempt < options.attempts && Clock::now() < limit; ++attempt) {
+    const Deadline deadline = std::min(Clock::now() + options.interval, limit);
     if (socket.SendAll(query.data(), query.size(), deadline) == NetResult::Refused)
       return std::nullopt;
     for (;;) {
@@ -72,10 +74,12 @@ std::optional<std::vector<NodeStatusEntry>> QueryNodeStatus(Ipv4 address,
   return std::nullopt;
 }
 
-std::optional<NetbiosName> MessengerNameOf(const std::vector<NodeStatusEntry>& names) {
+std::optional<NetbiosName> MessengerNameOf(const std::vector<NodeStatusEntry>& names,
+                                           const std::optional<NetbiosName>& refused) {
   std::optional<NetbiosName> first;
   for (const NodeStatusEntry& e : names) {
-    if (e.group || e.name.Suffix() != kMessengerSuffix) continue;
+    if (e.group || e.name.Suffix() != kMessengerSuffix || e.conflict || e.deregistering) continue;
+    if (refused && e.name == *refused) continue;
     if (!first) first = e.name;
     bool computer = std::any_of(names.begin(), names.end(), [&](const NodeStatusEntry& other) {
       return !other.group &&

@@ -19,16 +19,21 @@ struct NameServiceOptions {
 };
 
 // Asks for `name`; returns the address of the first positive answer that is none of `ignore`.
+// Gives up at `limit` even when attempts are left.
 std::optional<Ipv4> QueryName(const NetbiosName& name, const NameServiceOptions& options,
-                              const std::vector<Ipv4>& ignore = {});
+                              const std::vector<Ipv4>& ignore = {},
+                              Deadline limit = Deadline::max());
 
 // Asks the node at `address` for its names; nullopt when it does not answer (at once when its
-// system says nothing listens there).
+// system says nothing listens there), by `limit` at the latest.
 std::optional<std::vector<NodeStatusEntry>> QueryNodeStatus(Ipv4 address,
-                                                            const NameServiceOptions& options);
+                                                            const NameServiceOptions& options,
+                                                            Deadline limit = Deadline::max());
 
 // Of a node's names, the one its messenger listens on: a unique <03> name, the computer's own
-// (the one also held as a unique <00> or <20>) first.
-std::optional<NetbiosName> MessengerNameOf(const std::vector<NodeStatusEntry>& names);
+// (the one also held as a unique <00> or <20>) first. Names in conflict or being given up are
+// not called, nor `refused`, which the node has just said it does not hold.
+std::optional<NetbiosName> MessengerNameOf(const std::vector<NodeStatusEntry>& names,
+                                           const std::optional<NetbiosName>& refused = {});
 
 }  // namespace korvel::wire

@@ -234,6 +234,8 @@ std::optional<std::vector<NodeStatusEntry>> ParseNodeStatusAnswer(const uint8_t*
     NodeStatusEntry e;
     std::copy(entry, entry + 16, e.name.bytes.begin());
     e.group = (entry[16] & 0x80) != 0;
+    e.deregistering = (entry[16] & 0x10) != 0;
+    e.conflict = (entry[16] & 0x08) != 0;
     names.push_back(e);
   }
   return names;

@@ -88,6 +88,10 @@ NameQueryAnswer ParseNameQueryAnswer(const uint8_t* data, size_t size, uint16_t 
 struct NodeStatusEntry {
   NetbiosName name;
   bool group = false;
+  // The name's flags: in conflict with another node's, or being given up. Such a name is not
+  // called.
+  bool conflict = false;
+  bool deregistering = false;
 };
 // nullopt for anything that is not a well-formed positive answer to node status query `id`.
 std::optional<std::vector<NodeStatusEntry>> ParseNodeStatusAnswer(const uint8_t* data, size_t size,

@@ -31,13 +31,21 @@ constexpr std::array<char16_t, 128> kHigh = {
     0x00B0, 0x2219, 0x00B7, 0x221A, 0x2116, 0x00A4, 0x25A0, 0x00A0,
 };
 
-// Characters that Windows-1251 texts carry and 866 has no place for.
+// Characters that Windows-1251 texts carry and 866 has no place for, each with what a reader
+// takes for it: a Latin look-alike or the usual Latin spelling for the Serbian and Macedonian
+// letters, the usual ASCII for signs. The soft hyphen, invisible where it stands, is dropped.
+// Anything else becomes '?' (§, ¶, ¬ have no stand-in a reader would take for them).
 constexpr std::pair<char16_t, std::string_view> kStandIns[] = {
-    {0x00A9, "(c)"}, {0x00AB, "\""},   {0x00AE, "(R)"},  {0x00BB, "\""},   {0x0406, "I"},
-    {0x0456, "i"},   {0x0490, "\x83"}, {0x0491, "\xA3"}, {0x2012, "-"},    {0x2013, "-"},
-    {0x2014, "-"},   {0x2015, "-"},    {0x2018, "'"},    {0x2019, "'"},    {0x201A, "'"},
-    {0x201C, "\""},  {0x201D, "\""},   {0x201E, "\""},   {0x2022, "\xF9"}, {0x2026, "..."},
-    {0x2039, "<"},   {0x203A, ">"},    {0x2122, "TM"},   {0x2212, "-"},
+    {0x00A6, "|"},  {0x00A9, "(c)"}, {0x00AB, "\""},   {0x00AD, ""},     {0x00AE, "(R)"},
+    {0x00B1, "+-"}, {0x00B5, "u"},   {0x00BB, "\""},   {0x0402, "Dj"},   {0x0403, "Gj"},
+    {0x0405, "S"},  {0x0406, "I"},   {0x0408, "J"},    {0x0409, "Lj"},   {0x040A, "Nj"},
+    {0x040B, "C"},  {0x040C, "Kj"},  {0x040F, "Dz"},   {0x0452, "dj"},   {0x0453, "gj"},
+    {0x0455, "s"},  {0x0456, "i"},   {0x0458, "j"},    {0x0459, "lj"},   {0x045A, "nj"},
+    {0x045B, "c"},  {0x045C, "kj"},  {0x045F, "dz"},   {0x0490, "\x83"}, {0x0491, "\xA3"},
+    {0x2012, "-"},  {0x2013, "-"},   {0x2014, "-"},    {0x2015, "-"},    {0x2018, "'"},
+    {0x2019, "'"},  {0x201A, "'"},   {0x201C, "\""},   {0x201D, "\""},   {0x201E, "\""},
+    {0x2020, "+"},  {0x2021, "+"},   {0x2022, "\xF9"}, {0x2026, "..."},  {0x2030, "0/00"},
+    {0x2039, "<"},  {0x203A, ">"},   {0x20AC, "EUR"},  {0x2122, "TM"},   {0x2212, "-"},
 };
 
 static_assert(std::is_sorted(std::begin(kStandIns), std::end(kStandIns),

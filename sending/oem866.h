@@ -7,9 +7,10 @@
 
 namespace korvel::wire {
 
-// UTF-16 to 866, one byte per character. A character 866 has no place for gets a close stand-in
-// where there is an obvious one ("—" "-", "«" '"', "…" "...", "і" "i"), else '?'; an unpaired
-// surrogate is '?' too. `exact`, when given, is set to whether every character had its own place.
+// UTF-16 to 866, one byte per character. A character 866 has no place for gets a readable
+// stand-in where there is one ("—" "-", "«" '"', "…" "...", "€" "EUR", "Ј" "J", "Љ" "Lj"; the
+// soft hyphen is dropped), else '?'; an unpaired surrogate is '?' too. `exact`, when given, is
+// set to whether every character had its own place.
 std::string Oem866FromUtf16(std::u16string_view text, bool* exact = nullptr);
 std::u16string Utf16FromOem866(std::string_view oem);
 

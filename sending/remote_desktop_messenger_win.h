@@ -36,10 +36,11 @@ class RemoteDesktopApi {
 RemoteDesktopApi& SystemRemoteDesktopApi();
 
 // Delivers through `direct`; when that finds no messenger at the computer (nothing on the
-// messenger's port, or the computer does not answer to the name), hands the message to the
-// people signed in there instead. Workgroups ("NAME*", "*") and names are left to the
-// direct path. A delivery counts when the message box reached at least one session;
-// otherwise the direct path's failure stands.
+// messenger's port, a name found nowhere, or a computer that says it holds no messenger name,
+// as every current Windows does), hands the message to the people signed in there instead.
+// Workgroups ("NAME*", "*") and sender names are left to the direct path. A delivery counts
+// when the message box reached at least one session; otherwise the direct path's failure
+// stands.
 class RemoteDesktopFallback final : public Messenger {
  public:
   RemoteDesktopFallback(std::shared_ptr<Messenger> direct, RemoteDesktopApi& api);

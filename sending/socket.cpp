@@ -56,6 +56,13 @@ std::string ToString(Ipv4 address) {
   return s;
 }
 
+std::optional<Ipv4> InterfaceAddressFor(Ipv4 target,
+                                        const std::vector<LocalInterface>& interfaces) {
+  for (const LocalInterface& i : interfaces)
+    if (((target.value ^ i.address.value) & i.mask.value) == 0) return i.address;
+  return std::nullopt;
+}
+
 NetResult Socket::ReceiveAll(uint8_t* data, size_t size, Deadline deadline) {
   size_t done = 0;
   while (done < size) {

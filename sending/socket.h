@@ -79,11 +79,16 @@ class Socket {
 struct LocalInterface {
   Ipv4 address;
   Ipv4 broadcast;
+  Ipv4 mask;
 };
 // The IPv4 interfaces that are up and can broadcast (loopback excluded).
 std::vector<LocalInterface> LocalInterfaces();
+// This computer's address on the subnet that holds `target` (a subnet's broadcast address, or a
+// host on it); nullopt when no interface's subnet holds it.
+std::optional<Ipv4> InterfaceAddressFor(Ipv4 target, const std::vector<LocalInterface>& interfaces);
 
-// The system's resolver: hosts file, DNS (and whatever else the system asks). IPv4 only.
+// The system's resolver: hosts file, DNS (and whatever else the system asks). IPv4 only. It
+// waits as long as the system does: callers that must not, bound it (wire_messenger.cpp).
 std::optional<Ipv4> SystemResolve(std::u16string_view name);
 
 }  // namespace korvel::wire

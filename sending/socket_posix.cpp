@@ -206,10 +206,12 @@ std::vector<LocalInterface> LocalInterfaces() {
   for (ifaddrs* i = list; i; i = i->ifa_next) {
     if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET) continue;
     if (!(i->ifa_flags & IFF_UP) || (i->ifa_flags & IFF_LOOPBACK)) continue;
-    if (!(i->ifa_flags & IFF_BROADCAST) || !i->ifa_broadaddr) continue;
+    if (!(i->ifa_flags & IFF_BROADCAST) || !i->ifa_broadaddr || !i->ifa_netmask) continue;
     auto* addr = reinterpret_cast<sockaddr_in*>(i->ifa_addr);
     auto* broad = reinterpret_cast<sockaddr_in*>(i->ifa_broadaddr);
-    result.push_back({Ipv4{ntohl(addr->sin_addr.s_addr)}, Ipv4{ntohl(broad->sin_addr.s_addr)}});
+    auto* mask = reinterpret_cast<sockaddr_in*>(i->ifa_netmask);
+    result.push_back({Ipv4{ntohl(addr->sin_addr.s_addr)}, Ipv4{ntohl(broad->sin_addr.s_addr)},
+                      Ipv4{ntohl(mask->sin_addr.s_addr)}});
   }
   freeifaddrs(list);
   return result;

@@ -77,6 +77,14 @@ sockaddr_in MakeAddress(Ipv4 address, uint16_t port) {
 uintptr_t Open(int type, int protocol) {
   if (!Started()) return ~uintptr_t{0};
   SOCKET s = WSASocketW(AF_INET, type, protocol, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+  // Windows 7 before its first service pack does not know the flag and refuses the call with
+  // WSAEINVAL: open the socket without it, and take the inheritance away afterwards. (A socket
+  // that stays inheritable all the same still sends; only a child process would hold it open.)
+  if (s == INVALID_SOCKET && WSAGetLastError() == WSAEINVAL) {
+    s = WSASocketW(AF_INET, type, protocol, nullptr, 0, 0);
+    if (s != INVALID_SOCKET)
+      SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
+  }
   if (s == INVALID_SOCKET) return ~uintptr_t{0};
   u_long nonBlocking = 1;
   if (ioctlsocket(s, FIONBIO, &nonBlocking) != 0) {
@@ -263,7 +271,7 @@ std::vector<LocalInterface> LocalInterfaces() {
     if (!(info.iiFlags & IFF_BROADCAST) || info.iiAddress.Address.sa_family != AF_INET) continue;
     uint32_t address = ntohl(info.iiAddress.AddressIn.sin_addr.s_addr);
     uint32_t mask = ntohl(info.iiNetmask.AddressIn.sin_addr.s_addr);
-    result.push_back({Ipv4{address}, Ipv4{address | ~mask}});
+    result.push_back({Ipv4{address}, Ipv4{address | ~mask}, Ipv4{mask}});
   }
   return result;
 }

@@ -14,7 +14,14 @@ Fn Lookup(HMODULE module, const char* name) {
 
 bool RunningUnderWine() {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+  if (ntdll && GetProcAddress(ntdll, "wine_get_version")) return true;
+  // Some Wine builds hide that export from programs so as to pass for Windows; the registry
+  // key Wine keeps its own settings under is there all the same.
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Wine", 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
 }
 
 SystemMessenger::SystemMessenger() {

@@ -9,7 +9,8 @@
 
 namespace korvel {
 
-// Under Wine the netapi32 Messenger functions are stubs that end the process.
+// Under Wine the netapi32 Messenger functions are stubs that end the process. Wine is known
+// by its own export from ntdll, or by its registry key where a build hides the export.
 bool RunningUnderWine();
 
 // NetMessageBufferSend, NetMessageNameAdd and NetMessageNameDel on the local computer.

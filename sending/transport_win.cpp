@@ -1,5 +1,8 @@
 #include "sending/transport_win.h"
 
+#include <lm.h>
+#include <ntsecapi.h>
+
 #include <mutex>
 #include <string>
 
@@ -62,7 +65,42 @@ std::u16string ComputerName() {
   return std::u16string(reinterpret_cast<const char16_t*>(name), size);
 }
 
+// The workgroup or domain the local security authority has this computer in.
+std::u16string PrimaryDomain() {
+  LSA_OBJECT_ATTRIBUTES attributes{};
+  LSA_HANDLE policy = nullptr;
+  if (LsaOpenPolicy(nullptr, &attributes, POLICY_VIEW_LOCAL_INFORMATION, &policy) != 0) return {};
+  POLICY_PRIMARY_DOMAIN_INFO* info = nullptr;
+  std::u16string domain;
+  if (LsaQueryInformationPolicy(policy, PolicyPrimaryDomainInformation,
+                                reinterpret_cast<PVOID*>(&info)) == 0 &&
+      info) {
+    domain.assign(reinterpret_cast<const char16_t*>(info->Name.Buffer),
+                  info->Name.Length / sizeof(wchar_t));
+    LsaFreeMemory(info);
+  }
+  LsaClose(policy);
+  return domain;
+}
+
 }  // namespace
+
+std::optional<std::u16string> OwnWorkgroup() {
+  std::u16string group;
+  WKSTA_INFO_100* info = nullptr;
+  if (NetWkstaGetInfo(nullptr, 100, reinterpret_cast<LPBYTE*>(&info)) == NERR_Success && info) {
+    if (info->wki100_langroup)
+      group.assign(reinterpret_cast<const char16_t*>(info->wki100_langroup));
+    NetApiBufferFree(info);
+  }
+  // Windows refuses a workgroup named as one of its members, but Wine's workstation service
+  // answers with the computer's own name: the workgroup Wine is set to is its primary domain.
+  if (group.empty() || _wcsicmp(reinterpret_cast<const wchar_t*>(group.c_str()),
+                                reinterpret_cast<const wchar_t*>(ComputerName().c_str())) == 0)
+    group = PrimaryDomain();
+  if (group.empty()) return std::nullopt;
+  return group;
+}
 
 TransportChoice::TransportChoice(Factory system, Factory own, bool systemExists)
     : system_(std::move(system)),
@@ -77,6 +115,7 @@ std::shared_ptr<Messenger> TransportChoice::NewJobMessenger() {
 std::shared_ptr<Messenger> NewOwnMessenger() {
   wire::WireConfig config;
   config.computerName = ComputerName();
+  config.ownWorkgroup = &OwnWorkgroup;
   auto own = std::make_shared<wire::WireMessenger>(std::move(config));
   if (RunningUnderWine()) return own;
   return std::make_shared<RemoteDesktopFallback>(own, SystemRemoteDesktopApi());

@@ -13,6 +13,8 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "sending/messenger.h"
 
@@ -36,6 +38,10 @@ class TransportChoice {
   Factory own_;
   std::shared_ptr<std::atomic<bool>> systemGone_;
 };
+
+// The workgroup or domain this computer belongs to (the workstation service's own answer,
+// which Wine takes from its settings); nullopt when the system does not say.
+std::optional<std::u16string> OwnWorkgroup();
 
 // The program's own messenger client for one job, with this computer's name, the
 // system's resolver and the broadcast addresses of this computer's interfaces; behind it,

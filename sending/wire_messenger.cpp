@@ -3,12 +3,13 @@
 #include "sending/wire_messenger.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <exception>
 #include <future>
 #include <map>
 #include <mutex>
 #include <new>
-#include <set>
+#include <thread>
 
 #include "sending/oem866.h"
 
@@ -49,19 +50,79 @@ WireName ToWireName(std::u16string_view name) {
   return w;
 }
 
-// A value worked out once per key, however many threads ask for it at the same time: the first
-// asks the network, the others wait for its answer.
-template <class Key, class Value>
-class OnceMap {
- public:
-  template <class Compute>
-  Value Get(const Key& key, Compute compute) {
+// The system's resolver, bounded: it runs on a thread of its own, and past `timeout` the caller
+// stops waiting for it. The lookup then finishes by itself and its answer is dropped; what it
+// needs it owns.
+struct Lookup {
+  std::optional<Ipv4> address;
+  bool answered = false;  // within the time; a nullopt address is then a clear "no such name"
+};
+
+Lookup ResolveWithin(const std::function<std::optional<Ipv4>(std::u16string_view)>& resolve,
+                     std::u16string_view name, std::chrono::milliseconds timeout) {
+  struct Shared {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    std::optional<Ipv4> address;
+  };
+  auto shared = std::make_shared<Shared>();
+  std::thread([shared, resolve, name = std::u16string(name)] {
+    std::optional<Ipv4> address;
+    try {
+      address = resolve ? resolve(name) : SystemResolve(name);
+    } catch (...) {
+    }
+    std::lock_guard<std::mutex> lock(shared->mutex);
+    shared->address = address;
+    shared->finished = true;
+    shared->done.notify_all();
+  }).detach();
+  std::unique_lock<std::mutex> lock(shared->mutex);
+  if (!shared->done.wait_for(lock, timeout, [&] { return shared->finished; })) return {};
+  return {shared->address, true};
+}
+
+}  // namespace
+
+struct WireMessenger::Route {
+  NetStatus status = kNerrSuccess;  // non-zero: the recipient cannot be reached this way
+  bool settled = false;             // of a failure: a clear answer, kept for the job
+  Ipv4 address;
+  NetbiosName called;
+  std::string destination;
+  // `called` is the recipient's own name; when its computer says it does not hold it, its node
+  // status may name the messenger there.
+  bool calledByName = false;
+  friend bool operator==(const Route&, const Route&) = default;
+};
+
+struct WireMessenger::Outcome {
+  NetStatus status = kNerrSuccess;
+  bool settled = false;  // of a failure: a clear answer
+  Route route;           // of a delivery: the way it went
+};
+
+// Routes per recipient, worked out once however many workers ask at the same time: the first
+// asks the network, the others wait for its answer. A route stays only while it leads to
+// deliveries or is a clear negative answer.
+struct WireMessenger::Caches {
+  std::mutex mutex;
+  std::map<std::u16string, std::shared_future<Route>> routes;
+  std::mutex namesMutex;
+  std::map<std::string, std::shared_future<NetStatus>> names;
+  std::once_flag workgroupAsked;
+  std::optional<std::u16string> workgroup;
+
+  template <class Key, class Value, class Compute>
+  static Value Get(std::mutex& mutex, std::map<Key, std::shared_future<Value>>& map, const Key& key,
+                   Compute compute) {
     std::promise<Value> promise;
     std::shared_future<Value> future;
     bool mine = false;
     {
-      std::lock_guard<std::mutex> lock(mutex_);
-      auto [it, inserted] = map_.try_emplace(key);
+      std::lock_guard<std::mutex> lock(mutex);
+      auto [it, inserted] = map.try_emplace(key);
       if (inserted) {
         it->second = promise.get_future().share();
         mine = true;
@@ -73,8 +134,8 @@ class OnceMap {
         promise.set_value(compute());
       } catch (...) {
         {
-          std::lock_guard<std::mutex> lock(mutex_);
-          map_.erase(key);
+          std::lock_guard<std::mutex> lock(mutex);
+          map.erase(key);
         }
         promise.set_exception(std::current_exception());
       }
@@ -82,26 +143,25 @@ class OnceMap {
     return future.get();
   }
 
- private:
-  std::mutex mutex_;
-  std::map<Key, std::shared_future<Value>> map_;
-};
-
-}  // namespace
-
-struct WireMessenger::Route {
-  NetStatus status = kNerrSuccess;  // non-zero: the recipient is nowhere to be found
-  Ipv4 address;
-  NetbiosName called;
-  std::string destination;
-};
-
-struct WireMessenger::Caches {
-  OnceMap<std::u16string, Route> routes;
-  OnceMap<std::string, NetStatus> names;
-  // Addresses where the called name was refused and "*SMBSERVER" was taken.
-  std::mutex anyServerMutex;
-  std::set<Ipv4> anyServer;
+  // Replaces what is kept for `key`, unless someone has already replaced the route `used`.
+  void Keep(const std::u16string& key, const Route& used, std::optional<Route> next) {
+    std::lock_guard<std::mutex> lock(mutex);
+    auto it = routes.find(key);
+    if (it == routes.end() ||
+        it->second.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+      return;
+    try {
+      if (!(it->second.get() == used)) return;
+    } catch (...) {
+    }
+    if (!next) {
+      routes.erase(it);
+      return;
+    }
+    std::promise<Route> promise;
+    promise.set_value(*next);
+    it->second = promise.get_future().share();
+  }
 };
 
 WireMessenger::WireMessenger(WireConfig config)
@@ -109,7 +169,8 @@ WireMessenger::WireMessenger(WireConfig config)
   WireName own = ToWireName(config_.computerName);
   callingName_ = own.oem.substr(0, kNetbiosNameLength);
   if (callingName_.empty()) callingName_ = "KORVEL";
-  for (const LocalInterface& i : LocalInterfaces()) {
+  interfaces_ = config_.interfaces.empty() ? LocalInterfaces() : config_.interfaces;
+  for (const LocalInterface& i : interfaces_) {
     ownAddresses_.push_back(i.address);
     broadcast_.push_back(i.broadcast);
   }
@@ -161,85 +222,143 @@ NetStatus WireMessenger::Send(std::u16string_view recipient, const char16_t* fro
   const std::string originator = Originator(fromName);
   const std::string oemText = Oem866FromUtf16(text);
   if (!recipient.empty() && recipient.back() == u'*')
-    return SendToGroup(recipient, originator, oemText);
+    return SendToGroup(recipient.substr(0, recipient.size() - 1), originator, oemText);
   if (oemText.size() > config_.maxTextBytes) return kStatusTextTooLong;
 
-  Route route = caches_->routes.Get(std::u16string(UpperName(recipient)),
-                                    [&] { return FindRoute(recipient); });
-  if (route.status != kNerrSuccess) return route.status;
+  const Deadline end = Clock::now() + config_.timeouts.total;
+  const std::u16string key = UpperName(recipient);
+  const Route route =
+      Caches::Get(caches_->mutex, caches_->routes, key, [&] { return FindRoute(recipient, end); });
+  if (route.status != kNerrSuccess) {
+    if (!route.settled) caches_->Keep(key, route, std::nullopt);
+    return route.status;
+  }
 
   Delivery d;
   d.address = route.address;
   d.port = config_.sessionPort;
-  d.called = route.called;
-  {
-    std::lock_guard<std::mutex> lock(caches_->anyServerMutex);
-    if (caches_->anyServer.count(route.address)) d.called = AnyServerName();
-  }
   d.calling = MakeNetbiosName(callingName_, kWorkstationSuffix);
   d.originator = originator;
-  d.destination = route.destination;
   d.text = oemText;
-  DeliveryResult result = Deliver(d, config_.timeouts);
-  if (result.tookAnyServerName) {
-    std::lock_guard<std::mutex> lock(caches_->anyServerMutex);
-    caches_->anyServer.insert(route.address);
+  const Outcome outcome = DeliverAlong(route, std::move(d), end);
+  if (outcome.status == kNerrSuccess) {
+    if (!(outcome.route == route)) caches_->Keep(key, route, outcome.route);
+  } else if (outcome.settled) {
+    Route negative;
+    negative.status = outcome.status;
+    negative.settled = true;
+    caches_->Keep(key, route, negative);
+  } else {
+    caches_->Keep(key, route, std::nullopt);
   }
-  return result.status;
+  return outcome.status;
 }
 
-WireMessenger::Route WireMessenger::FindRoute(std::u16string_view recipient) {
-  Route route;
+WireMessenger::Route WireMessenger::FindRoute(std::u16string_view recipient, Deadline end) {
   const WireName name = ToWireName(recipient);
-  // Whether the recipient's own name is the one to call at its address.
-  bool callByName = false;
-  if (auto address = ParseIpv4(recipient)) {
-    route.address = *address;
-  } else if (auto resolved =
-                 config_.resolve ? config_.resolve(recipient) : SystemResolve(recipient)) {
-    route.address = *resolved;
-    // "pc7.office.local" found by DNS is not the NetBIOS name of its computer.
-    callByName = name.netbios && name.oem.find('.') == std::string::npos;
-  } else if (name.netbios) {
-    auto found = QueryName(MakeNetbiosName(name.oem, kMessengerSuffix), NameService());
-    if (!found) return {kStatusNameNotFound, {}, {}, {}};
-    route.address = *found;
-    callByName = true;
-  } else {
-    return {kStatusNameNotFound, {}, {}, {}};
-  }
+  if (auto address = ParseIpv4(recipient)) return RouteToAddress(*address, name.oem, end);
 
-  if (callByName) {
-    route.called = MakeNetbiosName(name.oem, kMessengerSuffix);
-    route.destination = name.oem;
-    return route;
+  Route notFound;
+  notFound.status = kStatusNameNotFound;
+  // A NetBIOS name as the system's NetBIOS would find it, before any DNS search suffix can turn
+  // it into some other computer's name.
+  const bool netbios = name.netbios && name.oem.find('.') == std::string::npos;
+  if (netbios) {
+    const NetbiosName messenger = MakeNetbiosName(name.oem, kMessengerSuffix);
+    if (auto found = QueryName(messenger, NameService(), {}, end)) {
+      Route route;
+      route.address = *found;
+      route.called = messenger;
+      route.destination = name.oem;
+      route.calledByName = true;
+      return route;
+    }
   }
-  auto names = QueryNodeStatus(route.address, NameService());
-  if (auto messenger = names ? MessengerNameOf(*names) : std::nullopt) {
-    route.called = *messenger;
-    route.destination = messenger->Name();
-  } else {
-    route.called = AnyServerName();
-    route.destination = name.oem;
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
+  const Lookup lookup = ResolveWithin(
+      config_.resolve, recipient,
+      std::max(std::chrono::milliseconds(0), std::min(config_.resolverTimeout, left)));
+  if (!lookup.address) {
+    notFound.settled = lookup.answered;
+    return notFound;
   }
+  if (!netbios) return RouteToAddress(*lookup.address, name.oem, end);
+  Route route;
+  route.address = *lookup.address;
+  route.called = MakeNetbiosName(name.oem, kMessengerSuffix);
+  route.destination = name.oem;
+  route.calledByName = true;
   return route;
 }
 
-NetStatus WireMessenger::SendToGroup(std::u16string_view recipient, const std::string& originator,
-                                     const std::string& text) {
-  MessengerDatagram d;
-  const std::u16string_view group = recipient.substr(0, recipient.size() - 1);
-  if (group.empty()) {
-    d.type = kBroadcastDatagram;
-    d.destinationName = MakeNetbiosName("*", 0x00, 0x00);
-    d.recipient.assign(1, '*');  // (not = "*": GCC 12 at -O3 warns wrongly of overlap)
-  } else {
-    const WireName name = ToWireName(group);
-    if (!name.netbios) return kStatusInvalidName;
-    d.type = kDirectGroupDatagram;
-    d.destinationName = MakeNetbiosName(name.oem, config_.groupSuffix);
-    d.recipient = name.oem;
+// A computer known by its address only: its node status says which messenger name it holds.
+WireMessenger::Route WireMessenger::RouteToAddress(Ipv4 address, const std::string& destination,
+                                                   Deadline end) {
+  Route route;
+  route.address = address;
+  auto names = QueryNodeStatus(address, NameService(), end);
+  if (!names) {
+    // Nothing answers for names there (an smbd without its name service): the name every
+    // server answers to.
+    route.called = AnyServerName();
+    route.destination = destination;
+    return route;
   }
+  if (auto messenger = MessengerNameOf(*names)) {
+    route.called = *messenger;
+    route.destination = messenger->Name();
+    return route;
+  }
+  route.status = kStatusNameNotFound;
+  route.settled = true;
+  return route;
+}
+
+WireMessenger::Outcome WireMessenger::DeliverAlong(const Route& route, Delivery d, Deadline end) {
+  d.called = route.called;
+  d.destination = route.destination;
+  DeliveryResult result = Deliver(d, config_.timeouts, end);
+  if (result.status == kNerrSuccess) return {kNerrSuccess, false, route};
+
+  const bool anyServer = route.called == AnyServerName();
+  if (result.calledNameAbsent && route.calledByName) {
+    // Not the name of a messenger there: the computer's own list of names says which is.
+    Route next = route;
+    next.calledByName = false;
+    auto names = QueryNodeStatus(route.address, NameService(), end);
+    if (names) {
+      auto messenger = MessengerNameOf(*names, route.called);
+      if (!messenger) return {kStatusNameNotFound, true, {}};
+      next.called = *messenger;
+      next.destination = messenger->Name();
+    } else {
+      next.called = AnyServerName();
+    }
+    return DeliverAlong(next, std::move(d), end);
+  }
+  // A server that answers to any name but takes no messenger commands is no messenger.
+  if (result.calledNameAbsent || (anyServer && result.refusedInSession))
+    return {kStatusNameNotFound, false, {}};
+  return {result.status, false, {}};
+}
+
+NetStatus WireMessenger::SendToGroup(std::u16string_view group, const std::string& originator,
+                                     const std::string& text) {
+  std::u16string groupName(group);
+  if (groupName.empty()) {
+    std::call_once(caches_->workgroupAsked, [&] {
+      if (config_.ownWorkgroup) caches_->workgroup = config_.ownWorkgroup();
+    });
+    if (!caches_->workgroup || caches_->workgroup->empty()) return kStatusNoWorkgroup;
+    groupName = *caches_->workgroup;
+  }
+  const WireName name = ToWireName(groupName);
+  if (!name.netbios) return kStatusInvalidName;
+
+  MessengerDatagram d;
+  d.type = kDirectGroupDatagram;
+  d.destinationName = MakeNetbiosName(name.oem, config_.groupSuffix);
+  d.recipient = name.oem;
   d.originator = originator;
   d.text = text;
   if (d.originator.size() + d.recipient.size() + d.text.size() + 3 > kMaxMailslotData)
@@ -247,16 +366,19 @@ NetStatus WireMessenger::SendToGroup(std::u16string_view recipient, const std::s
   if (broadcast_.empty()) return kStatusHostUnreachable;
 
   d.id = datagramId_.fetch_add(1);
-  d.source = ownAddresses_.empty() ? Ipv4{} : ownAddresses_.front();
   d.sourceName = MakeNetbiosName(callingName_, kWorkstationSuffix);
-  const std::vector<uint8_t> packet = BuildMessengerDatagram(d);
   Socket socket = Socket::Udp();
   if (!socket.Valid()) return kStatusNetworkError;
   socket.EnableBroadcast();
   bool sent = false;
-  for (Ipv4 target : broadcast_)
+  for (Ipv4 target : broadcast_) {
+    // A receiver may answer the source address: the one this computer has on that subnet.
+    d.source = InterfaceAddressFor(target, interfaces_)
+                   .value_or(ownAddresses_.empty() ? Ipv4{} : ownAddresses_.front());
+    const std::vector<uint8_t> packet = BuildMessengerDatagram(d);
     sent |=
         socket.SendTo(target, config_.datagramPort, packet.data(), packet.size()) == NetResult::Ok;
+  }
   return sent ? kNerrSuccess : kStatusNetworkError;
 }
 
@@ -265,7 +387,7 @@ NetStatus WireMessenger::CheckName(std::u16string_view name) {
   const WireName w = ToWireName(name);
   if (!w.netbios) return kStatusInvalidName;
   if (w.oem == callingName_) return kNerrSuccess;
-  return caches_->names.Get(w.oem, [&] {
+  return Caches::Get(caches_->namesMutex, caches_->names, w.oem, [&] {
     bool taken = QueryName(MakeNetbiosName(w.oem, kMessengerSuffix), NameService(), ownAddresses_)
                      .has_value();
     return taken ? kStatusDuplicateName : kNerrSuccess;

@@ -33,10 +33,24 @@ NetStatus StatusOf(NetResult r) {
   return kStatusNetworkError;
 }
 
+// The session service's refusals. 0x82: nothing there holds the name called, which the
+// Messenger reported as a name it could not find. 0x80, 0x81 and 0x8F are what Windows' own
+// NetBIOS reports as "not listening". 0x83 keeps a code of its own: a receiver short of
+// resources now may take the message later.
+NetStatus StatusOfRefusal(uint8_t error) {
+  switch (error) {
+    case 0x82:  // called name not present
+      return kStatusNameNotFound;
+    case 0x83:  // insufficient resources
+      return kStatusReceiverBusy;
+    default:  // 0x80 not listening on the called name, 0x81 not for ours, 0x8F unspecified
+      return kStatusRemoteNotListening;
+  }
+}
+
 class Conversation {
  public:
-  Conversation(const WireTimeouts& timeouts)
-      : timeouts_(timeouts), end_(Clock::now() + timeouts.total) {}
+  Conversation(const WireTimeouts& timeouts, Deadline end) : timeouts_(timeouts), end_(end) {}
 
   Deadline ReplyDeadline() const { return std::min(Clock::now() + timeouts_.reply, end_); }
   Deadline ConnectDeadline() const { return std::min(Clock::now() + timeouts_.connect, end_); }
@@ -63,7 +77,7 @@ class Conversation {
   struct Session {
     NetStatus status = kNerrSuccess;
     Socket socket;
-    bool nameRefused = false;
+    bool nameAbsent = false;
   };
 
   Session Open(Ipv4 address, uint16_t port, const NetbiosName& called, const NetbiosName& calling) {
@@ -86,7 +100,7 @@ class Conversation {
         case SessionAnswer::Kind::Positive:
           return s;
         case SessionAnswer::Kind::Negative:
-          return {kStatusNameNotFound, {}, true};
+          return {StatusOfRefusal(answer.error), {}, answer.error == 0x82};
         case SessionAnswer::Kind::Retarget:
           address = answer.address;
           port = answer.port;
@@ -128,16 +142,13 @@ class Conversation {
 
 }  // namespace
 
-DeliveryResult Deliver(const Delivery& d, const WireTimeouts& timeouts) {
-  Conversation c(timeouts);
+DeliveryResult Deliver(const Delivery& d, const WireTimeouts& timeouts, Deadline end) {
+  Conversation c(timeouts, end);
   DeliveryResult result;
   Conversation::Session session = c.Open(d.address, d.port, d.called, d.calling);
-  if (session.nameRefused && !(d.called == AnyServerName())) {
-    session = c.Open(d.address, d.port, AnyServerName(), d.calling);
-    result.tookAnyServerName = session.status == kNerrSuccess;
-  }
   if (session.status != kNerrSuccess) {
     result.status = session.status;
+    result.calledNameAbsent = session.nameAbsent;
     return result;
   }
 
@@ -150,6 +161,7 @@ DeliveryResult Deliver(const Delivery& d, const WireTimeouts& timeouts) {
   }
   if (result.status == kNerrSuccess)
     result.status = c.Exchange(session.socket, BuildSendEnd(group), kSmbSendEnd);
+  result.refusedInSession = result.status != kNerrSuccess && result.status != kStatusTimeout;
   return result;
 }
 

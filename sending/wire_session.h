@@ -15,7 +15,10 @@ namespace korvel::wire {
 struct WireTimeouts {
   std::chrono::milliseconds connect{3000};
   std::chrono::milliseconds reply{10000};  // each reply; the receiver's own work is inside it
-  std::chrono::milliseconds total{20000};  // the whole delivery, retries included
+  // The whole delivery of one message: finding the receiver's name, every session tried and
+  // every reply. A peer that answers each request just inside `reply` cannot hold a worker
+  // longer than this.
+  std::chrono::milliseconds total{20000};
 };
 
 struct Delivery {
@@ -32,13 +35,16 @@ struct Delivery {
 
 struct DeliveryResult {
   NetStatus status = 0;
-  // The called name was refused and "*SMBSERVER" taken instead, which worked as far as the
-  // session went: worth remembering for this address.
-  bool tookAnyServerName = false;
+  // The receiver answered the session request with "called name not present" (0x82): nothing
+  // there listens on that name.
+  bool calledNameAbsent = false;
+  // The session was open and the failure came from the messenger commands: a refusal, or the
+  // connection closed under them. (A server that is no messenger does either.)
+  bool refusedInSession = false;
 };
 
-// A negative session response is retried once with "*SMBSERVER" (as the system's clients do);
-// a retarget response is followed, at most a few times.
-DeliveryResult Deliver(const Delivery& delivery, const WireTimeouts& timeouts);
+// One try at `delivery.called`, ending by `end` at the latest. A retarget response is
+// followed, at most a few times; nothing else is retried here.
+DeliveryResult Deliver(const Delivery& delivery, const WireTimeouts& timeouts, Deadline end);
 
 }  // namespace korvel::wire

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when they are missing,
 # and generates the ru_RU.UTF-8 locale that Wine needs for its 1251 code page.
-# Samba is here as the tests' messenger receiver (tools/receiver.sh) and smbclient as the
-# reference client of the benchmark; neither is meant to run as the system's service.
+# Samba is here as the tests' messenger receiver (tools/receiver.sh) and the test LAN's
+# computer (tools/lan.sh, with iproute2 for its namespaces), and smbclient as the reference
+# client of the benchmark; neither is meant to run as the system's service.
 set -euo pipefail
 
 packages=(
   cmake ninja-build make g++ clang clang-format libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 wine fonts-wine xvfb xauth xdotool imagemagick x11-utils locales googletest python3
-  samba smbclient nsis zip
+  samba smbclient nsis zip iproute2
 )
 
 missing=()

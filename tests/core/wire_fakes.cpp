@@ -245,7 +245,12 @@ Bytes NodeStatusAnswerFor(const Bytes& question, const std::vector<std::string>&
     name.resize(15, ' ');
     b.insert(b.end(), name.begin(), name.end());
     b.push_back(static_cast<uint8_t>(std::stoi(entry.substr(lt + 1, 2), nullptr, 16)));
-    b.push_back(entry.back() == 'G' ? 0x84 : 0x04);  // group bit, active
+    const std::string marks = entry.substr(entry.find('>') + 1);
+    uint8_t flags = 0x04;  // active
+    if (marks.find('G') != std::string::npos) flags |= 0x80;
+    if (marks.find('D') != std::string::npos) flags |= 0x10;
+    if (marks.find('C') != std::string::npos) flags |= 0x08;
+    b.push_back(flags);
     b.push_back(0);
   }
   b.resize(b.size() + 46, 0);  // unit id and statistics

@@ -108,8 +108,9 @@ uint16_t GroupOf(const Bytes& packet);
 // The name a name-service question asks for, decoded ("PEER<03>"), and its type.
 std::string QuestionNameOf(const Bytes& question);
 uint16_t QuestionTypeOf(const Bytes& question);
-// A positive answer to a name query, or a node status answer listing `names` ("PC7<03>",
-// group names end in "G", e.g. "WORKGROUP<00>G").
+// A positive answer to a name query, or a node status answer listing `names` ("PC7<03>"; after
+// the suffix, "G" marks a group name, "C" a name in conflict, "D" one being given up, e.g.
+// "WORKGROUP<00>G").
 Bytes NameQueryAnswerFor(const Bytes& question, Ipv4 address);
 Bytes NodeStatusAnswerFor(const Bytes& question, const std::vector<std::string>& names);
 

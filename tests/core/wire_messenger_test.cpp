@@ -2,6 +2,10 @@
 // one failure, quickly, for every way a receiver can go wrong.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 #include "sending/oem866.h"
@@ -141,27 +145,6 @@ TEST(WireDelivery, ArgumentsThatAreNoMessageAreRefused) {
   EXPECT_EQ(m.MessageNameAdd(nullptr), kStatusInvalidParameter);
 }
 
-TEST(WireDelivery, RefusedCalledNameIsRetriedAsAnyServerAndRememberedForTheAddress) {
-  FakeSessionPeer peer([](PeerConnection& c) {
-    Bytes request = c.Read();
-    if (CalledNameOf(request) != "*SMBSERVER<20>") {
-      c.Write({0x83, 0, 0, 1, 0x82});
-      return;
-    }
-    c.Write({0x82, 0, 0, 0});
-    for (;;) {
-      Bytes r = c.Read();
-      if (r.empty()) return;
-      c.Write(SmbReply(CommandOf(r)));
-    }
-  });
-  WireMessenger m(TestConfig(peer.Port()));
-  ASSERT_EQ(Send(m, u"peer", u"s", u"one"), kNerrSuccess);
-  EXPECT_EQ(peer.Connections(), 2);
-  ASSERT_EQ(Send(m, u"peer", u"s", u"two"), kNerrSuccess);
-  EXPECT_EQ(peer.Connections(), 3);
-}
-
 TEST(WireDelivery, RetargetIsFollowed) {
   FakeSessionPeer target([](PeerConnection& c) { ServeMessenger(c); });
   FakeSessionPeer first([&](PeerConnection& c) {
@@ -216,6 +199,24 @@ TEST(WireDelivery, EachFaultyPeerGivesOneFailureAndNothingHangs) {
          c.Write({0x83, 0, 0, 1, 0x82});
        },
        kStatusNameNotFound},
+      {"not listening on the called name",
+       [](PeerConnection& c) {
+         c.Read();
+         c.Write({0x83, 0, 0, 1, 0x80});
+       },
+       kStatusRemoteNotListening},
+      {"not listening for the calling name",
+       [](PeerConnection& c) {
+         c.Read();
+         c.Write({0x83, 0, 0, 1, 0x81});
+       },
+       kStatusRemoteNotListening},
+      {"out of resources",
+       [](PeerConnection& c) {
+         c.Read();
+         c.Write({0x83, 0, 0, 1, 0x83});
+       },
+       kStatusReceiverBusy},
       {"session answer of another kind",
        [](PeerConnection& c) {
          c.Read();
@@ -277,7 +278,8 @@ TEST(WireDelivery, EachFaultyPeerGivesOneFailureAndNothingHangs) {
     auto start = Clock::now();
     EXPECT_EQ(Send(m, u"peer", u"s", std::u16string(200, u'x')), k.expected);
     EXPECT_LT(Clock::now() - start, 1500ms);
-    // The called name is retried once as "*SMBSERVER"; everything else is tried once.
+    // A name not present there, where no node status answers, is tried once more as
+    // "*SMBSERVER"; everything else is tried once.
     EXPECT_EQ(peer.Connections(), k.expected == kStatusNameNotFound ? 2 : 1);
   }
 
@@ -298,6 +300,153 @@ TEST(WireDelivery, KeepAlivesBetweenRepliesAreSteppedOver) {
   });
   WireMessenger m(TestConfig(peer.Port()));
   EXPECT_EQ(Send(m, u"peer", u"s", u"hi"), kNerrSuccess);
+}
+
+// A peer that answers every request just inside the reply timeout cannot hold a worker past
+// the bound on the whole delivery.
+TEST(WireDelivery, AWholeDeliveryEndsAtItsBoundHoweverPromptlyEachReplyComes) {
+  FakeSessionPeer peer([](PeerConnection& c) {
+    if (c.Read().empty()) return;
+    c.Write({0x82, 0, 0, 0});
+    for (;;) {
+      Bytes request = c.Read();
+      if (request.empty()) return;
+      std::this_thread::sleep_for(200ms);
+      c.Write(SmbReply(CommandOf(request)));
+    }
+  });
+  WireConfig config = TestConfig(peer.Port());
+  config.timeouts = {300ms, 300ms, 1s};
+  WireMessenger m(config);
+  const auto start = Clock::now();
+  // Start, five blocks and the end: seven replies, 1.4 s in all.
+  EXPECT_EQ(Send(m, u"peer", u"s", std::u16string(600, u'x')), kStatusTimeout);
+  const auto took = Clock::now() - start;
+  EXPECT_GE(took, 900ms);
+  EXPECT_LT(took, 1300ms);
+}
+
+namespace {
+
+// A computer on loopback: its session service (`peer`), and a name service that answers node
+// status with `names` and name queries for NAME<03> when NAME<03> is among them.
+struct Computer {
+  explicit Computer(FakeSessionPeer::Script script, std::vector<std::string> names = {})
+      : peer(std::move(script)),
+        held(std::move(names)),
+        nameService([this](const Bytes& q) { return Answer(q); }) {}
+
+  std::optional<Bytes> Answer(const Bytes& q) {
+    if (QuestionTypeOf(q) == 0x21) {
+      ++nodeStatus;
+      return NodeStatusAnswerFor(q, held);
+    }
+    for (const std::string& name : held)
+      if (name == QuestionNameOf(q)) return NameQueryAnswerFor(q, kLoopback);
+    return std::nullopt;
+  }
+
+  WireConfig Config() {
+    WireConfig c = TestConfig(peer.Port());
+    c.nameServicePort = nameService.Port();
+    return c;
+  }
+
+  // The called name of every session request, in order.
+  std::vector<std::string> Called() const {
+    std::vector<std::string> called;
+    for (const auto& connection : peer.Received())
+      if (!connection.empty()) called.push_back(CalledNameOf(connection[0]));
+    std::sort(called.begin(), called.end());
+    return called;
+  }
+
+  FakeSessionPeer peer;
+  std::vector<std::string> held;
+  std::atomic<int> nodeStatus{0};
+  FakeNameService nameService;
+};
+
+// Session service of a messenger that answers to `names` only (0x82 for any other), or of a
+// current Windows computer when `fileServerOnly`: it takes "*SMBSERVER" and any name of its
+// own, then closes on a messenger command.
+FakeSessionPeer::Script AnswersTo(std::vector<std::string> names, bool fileServerOnly = false) {
+  return [names, fileServerOnly](PeerConnection& c) {
+    Bytes request = c.Read();
+    if (request.empty()) return;
+    const std::string called = CalledNameOf(request);
+    if (std::find(names.begin(), names.end(), called) == names.end()) {
+      c.Write({0x83, 0, 0, 1, 0x82});
+      return;
+    }
+    c.Write({0x82, 0, 0, 0});
+    for (;;) {
+      Bytes r = c.Read();
+      if (r.empty() || fileServerOnly) return;
+      c.Write(SmbReply(CommandOf(r)));
+      if (CommandOf(r) == 0xD6) break;
+    }
+    c.Idle();
+  };
+}
+
+}  // namespace
+
+// Of the names a node status lists, one in conflict or being given up is not called, however
+// much it looks like the computer's own.
+TEST(WireCalledName, ANameNotHeldThereIsLookedUpInItsNodeStatusAndThatRouteKept) {
+  Computer pc(AnswersTo({"ANNA<03>"}),
+              {"PC7<00>", "PC7<03>C", "PC7<20>", "GONE<00>", "GONE<03>D", "ANNA<03>", "WG<00>G"});
+  WireMessenger m(pc.Config());
+  ASSERT_EQ(Send(m, u"peer", u"s", u"one"), kNerrSuccess);  // "peer" is in the resolver only
+  ASSERT_EQ(Send(m, u"peer", u"s", u"two"), kNerrSuccess);
+  EXPECT_EQ(pc.Called(), (std::vector<std::string>{"ANNA<03>", "ANNA<03>", "PEER<03>"}));
+  EXPECT_EQ(pc.nodeStatus, 1);
+  auto received = pc.peer.Received();
+  for (const auto& connection : received)
+    if (connection.size() > 1) {
+      EXPECT_EQ(StartNamesOf(connection[1]).second, "ANNA");
+    }
+}
+
+// A current Windows computer: file sharing on, no messenger name. Whether called by its name
+// or by its address, that is "no messenger there", and "*SMBSERVER" (which it would take, then
+// refuse the message) is never called.
+TEST(WireCalledName, ACurrentWindowsIsNoMessengerThereAndNeverCalledAsAnyServer) {
+  Computer win(AnswersTo({"PEER<20>", "*SMBSERVER<20>"}, true),
+               {"PEER<00>", "WORKGROUP<00>G", "PEER<20>", "WORKGROUP<1E>G"});
+  WireMessenger m(win.Config());
+  EXPECT_EQ(Send(m, u"peer", u"s", u"x"), kStatusNameNotFound);
+  EXPECT_EQ(Send(m, u"127.0.0.1", u"s", u"x"), kStatusNameNotFound);
+  EXPECT_EQ(win.Called(), (std::vector<std::string>{"PEER<03>"}));
+  EXPECT_EQ(win.nodeStatus, 2);
+  // A clear answer: kept for the job.
+  EXPECT_EQ(Send(m, u"PEER", u"s", u"x"), kStatusNameNotFound);
+  EXPECT_EQ(Send(m, u"127.0.0.1", u"s", u"x"), kStatusNameNotFound);
+  EXPECT_EQ(win.peer.Connections(), 1);
+  EXPECT_EQ(win.nodeStatus, 2);
+}
+
+// Only where nothing answers for names (an smbd without its name service) is "*SMBSERVER"
+// called; a server there that refuses the messenger's commands is no messenger either.
+TEST(WireCalledName, WithoutNodeStatusAnyServerIsCalledAndItsRefusalIsNoMessenger) {
+  FakeSessionPeer closes(AnswersTo({"*SMBSERVER<20>"}, true));
+  WireMessenger m(TestConfig(closes.Port()));
+  EXPECT_EQ(Send(m, u"127.0.0.1", u"s", u"x"), kStatusNameNotFound);
+  EXPECT_EQ(Send(m, u"peer", u"s", u"x"), kStatusNameNotFound);
+
+  FakeSessionPeer refuses([](PeerConnection& c) {
+    c.Read();
+    c.Write({0x82, 0, 0, 0});
+    c.Read();
+    c.Write(DosError(0xD5, 0x02, 0x0001));
+    c.Idle();
+  });
+  WireMessenger n(TestConfig(refuses.Port()));
+  EXPECT_EQ(Send(n, u"127.0.0.1", u"s", u"x"), kStatusNameNotFound);
+  auto called = refuses.Received();
+  ASSERT_EQ(called.size(), 1u);
+  EXPECT_EQ(CalledNameOf(called[0][0]), "*SMBSERVER<20>");
 }
 
 TEST(WireResolution, NameFoundByNameQueryIsAskedOnceForTheWholeJob) {
@@ -339,6 +488,73 @@ TEST(WireResolution, NameFoundNowhereFailsOnceAndIsNotAskedAgain) {
   EXPECT_EQ(Send(m, u"日本", u"s", u"x"), kStatusNameNotFound);
   EXPECT_EQ(Send(m, u"", u"s", u"x"), kStatusNameNotFound);
   EXPECT_EQ(names.Questions(), 2);
+}
+
+// A name that can be a NetBIOS name is the name service's first, before any DNS search suffix
+// can make it some other computer; a name with a dot is the resolver's alone.
+TEST(WireResolution, NetbiosNamesAskTheNameServiceFirstAndDottedNamesOnlyTheResolver) {
+  Computer pc(AnswersTo({"PC7<03>"}), {"PC7<00>", "PC7<03>"});
+  WireConfig config = pc.Config();
+  auto asked = std::make_shared<std::vector<std::u16string>>();
+  auto mutex = std::make_shared<std::mutex>();
+  config.resolve = [asked, mutex](std::u16string_view name) -> std::optional<Ipv4> {
+    std::lock_guard<std::mutex> lock(*mutex);
+    asked->emplace_back(name);
+    if (name == u"pc7.office.local") return kLoopback;
+    return Ipv4{0x7F000002};  // a search suffix's idea of "pc7": some other computer
+  };
+  WireMessenger m(config);
+  ASSERT_EQ(Send(m, u"pc7", u"s", u"x"), kNerrSuccess);
+  ASSERT_EQ(Send(m, u"pc7.office.local", u"s", u"x"), kNerrSuccess);
+  EXPECT_EQ(*asked, (std::vector<std::u16string>{u"pc7.office.local"}));
+  EXPECT_EQ(pc.Called(), (std::vector<std::string>{"PC7<03>", "PC7<03>"}));
+}
+
+// A DNS server that does not answer costs a worker the resolver's deadline, and a name not found
+// that way is asked again by the next message: it was no clear answer.
+TEST(WireResolution, AResolverThatDoesNotAnswerCostsItsDeadlineAndIsAskedAgain) {
+  auto release = std::make_shared<std::atomic<bool>>(false);
+  auto calls = std::make_shared<std::atomic<int>>(0);
+  WireConfig config = TestConfig(ClosedPort());
+  config.resolverTimeout = 200ms;
+  config.resolve = [release, calls](std::u16string_view) -> std::optional<Ipv4> {
+    ++*calls;
+    for (int i = 0; i < 500 && !*release; ++i) std::this_thread::sleep_for(10ms);
+    return kLoopback;
+  };
+  WireMessenger m(config);
+  for (int attempt = 1; attempt <= 2; ++attempt) {
+    const auto start = Clock::now();
+    EXPECT_EQ(Send(m, u"slowpc", u"s", u"x"), kStatusNameNotFound);
+    EXPECT_LT(Clock::now() - start, 600ms);  // two name queries of 60 ms, then 200 ms
+    EXPECT_EQ(*calls, attempt);
+  }
+  *release = true;
+}
+
+// Nothing learnt on the way to a failed delivery is kept: the next message finds the name again.
+TEST(WireResolution, WhatLedToAFailureIsNotKeptAndWhatLedToADeliveryIs) {
+  std::atomic<int> sessions{0};
+  Computer pc(
+      [&](PeerConnection& c) {
+        if (sessions++ == 0) return;  // the first connection closes at once
+        ServeMessenger(c);
+      },
+      {"PC7<03>"});
+  std::atomic<int> queries{0};
+  FakeNameService names([&](const Bytes& q) -> std::optional<Bytes> {
+    ++queries;
+    return pc.Answer(q);
+  });
+  WireConfig config = pc.Config();
+  config.nameServicePort = names.Port();
+  WireMessenger m(config);
+  EXPECT_EQ(Send(m, u"pc7", u"s", u"x"), kStatusNetworkError);
+  EXPECT_EQ(queries, 1);
+  EXPECT_EQ(Send(m, u"pc7", u"s", u"x"), kNerrSuccess);
+  EXPECT_EQ(queries, 2);
+  EXPECT_EQ(Send(m, u"pc7", u"s", u"x"), kNerrSuccess);
+  EXPECT_EQ(queries, 2);
 }
 
 TEST(WireResolution, AddressIsCalledByTheMessengerNameItsNodeStatusGives) {
@@ -409,6 +625,7 @@ namespace {
 
 struct DecodedDatagram {
   uint8_t type = 0, flags = 0;
+  std::string sourceAddress;
   size_t length = 0;
   std::string source, destination;
   uint8_t command = 0, words = 0;
@@ -419,6 +636,7 @@ struct DecodedDatagram {
 // Reads a datagram the way a receiver would, by offsets.
 DecodedDatagram Decode(const Bytes& b) {
   DecodedDatagram d;
+  if (b.size() < 82 + 33 + 2 * 17 + 2) return d;
   auto name = [&](size_t at) {
     uint8_t raw[16];
     for (size_t i = 0; i < 16; ++i)
@@ -427,6 +645,9 @@ DecodedDatagram Decode(const Bytes& b) {
   };
   d.type = b[0];
   d.flags = b[1];
+  uint32_t source = 0;
+  for (size_t i = 4; i < 8; ++i) source = source << 8 | b[i];
+  d.sourceAddress = ToString(Ipv4{source});
   d.length = static_cast<size_t>(b[10] << 8 | b[11]);
   d.source = name(14);
   d.destination = name(48);
@@ -449,11 +670,19 @@ DecodedDatagram Decode(const Bytes& b) {
 
 }  // namespace
 
-TEST(WireDatagram, WorkgroupAndWholeNetworkGetAMailslotDatagram) {
+TEST(WireDatagram, AWorkgroupGetsAMailslotDatagramToItsGroupName) {
   Socket listener = Socket::Udp();
   ASSERT_TRUE(listener.Bind(kLoopback, 0));
   WireConfig config = TestConfig(ClosedPort());
   config.datagramPort = listener.LocalPort();
+  // Two interfaces: the datagram to 127.0.0.1 leaves from the one whose subnet holds it.
+  config.interfaces = {{Ipv4{0x0A010005}, Ipv4{0x0A0100FF}, Ipv4{0xFFFFFF00}},
+                       {Ipv4{0x7F000009}, Ipv4{0x7FFFFFFF}, Ipv4{0xFF000000}}};
+  std::atomic<int> workgroupAsked{0};
+  config.ownWorkgroup = [&]() -> std::optional<std::u16string> {
+    ++workgroupAsked;
+    return u"Office";
+  };
   WireMessenger m(config);
   auto receive = [&] {
     uint8_t buffer[1500];
@@ -472,23 +701,35 @@ TEST(WireDatagram, WorkgroupAndWholeNetworkGetAMailslotDatagram) {
   DecodedDatagram d = Decode(packet);
   EXPECT_EQ(d.type, 0x11);
   EXPECT_EQ(d.flags, 0x02);
+  EXPECT_EQ(d.sourceAddress, "127.0.0.9");
   EXPECT_EQ(d.length, packet.size() - 14);
   EXPECT_EQ(d.source, "KORVELTEST<00>");
-  EXPECT_EQ(d.destination, Oem(u"БУХГАЛТЕРИЯ") + "<03>");
+  EXPECT_EQ(d.destination, Oem(u"БУХГАЛТЕРИЯ") + "<00>");
   EXPECT_EQ(d.command, 0x25);
   EXPECT_EQ(d.words, 17);
   EXPECT_EQ(d.mailslot, "\\MAILSLOT\\MESSNGR");
   EXPECT_EQ(d.data, (std::vector<std::string>{Oem(u"Иван"), Oem(u"БУХГАЛТЕРИЯ"),
                                               Oem(u"Обед!\r\nВ 13:00")}));
 
-  ASSERT_EQ(Send(m, u"*", nullptr, u"всем"), kNerrSuccess);
-  d = Decode(receive());
-  EXPECT_EQ(d.type, 0x12);
-  EXPECT_EQ(d.data, (std::vector<std::string>{"KORVELTEST", "*", Oem(u"всем")}));
+  // "*" is this computer's own workgroup, exactly as if it had been typed; asked once a job.
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(Send(m, u"*", nullptr, u"всем"), kNerrSuccess);
+    d = Decode(receive());
+    EXPECT_EQ(d.type, 0x11);
+    EXPECT_EQ(d.destination, "OFFICE<00>");
+    EXPECT_EQ(d.data, (std::vector<std::string>{"KORVELTEST", "OFFICE", Oem(u"всем")}));
+  }
+  EXPECT_EQ(workgroupAsked, 1);
 
   // A mailslot message between computers holds 424 bytes in all; more is refused, not cut.
   EXPECT_EQ(Send(m, u"WG*", u"ab", std::u16string(424 - 3 - 2 - 2, u'x')), kNerrSuccess);
   EXPECT_EQ(Decode(receive()).data.at(2).size(), 417u);
   EXPECT_EQ(Send(m, u"WG*", u"ab", std::u16string(418, u'x')), kStatusTextTooLong);
   EXPECT_EQ(Send(m, u"Очень длинная группа*", u"ab", u"x"), kStatusInvalidName);
+
+  // Where the system does not say which workgroup this is, "*" goes nowhere rather than to a
+  // name nobody holds.
+  config.ownWorkgroup = [] { return std::optional<std::u16string>(); };
+  WireMessenger unknown(config);
+  EXPECT_EQ(Send(unknown, u"*", nullptr, u"всем"), kStatusNoWorkgroup);
 }

@@ -1,5 +1,6 @@
 // What comes back on UDP 137: name query answers and node status answers. The transaction id
 // is taken from the packet itself, so that every input is read as an answer to our question.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -22,6 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (12 + 1 + 18 * names->size() > size) std::abort();
     if (auto messenger = MessengerNameOf(*names)) {
       if (messenger->Suffix() != kMessengerSuffix) std::abort();
+      // Only a unique name that is neither in conflict nor being given up is called, and never
+      // the one the node has just refused.
+      if (std::none_of(names->begin(), names->end(), [&](const NodeStatusEntry& e) {
+            return e.name == *messenger && !e.group && !e.conflict && !e.deregistering;
+          }))
+        std::abort();
+      if (MessengerNameOf(*names, messenger) == messenger) std::abort();
     }
   }
 
