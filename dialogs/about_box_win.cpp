@@ -3,6 +3,9 @@
 // The labels are transparent: the box paints the picture and the labels their texts.
 #include "dialogs/about_box_win.h"
 
+#include <wincodec.h>
+#include <wrl/client.h>
+
 #include <algorithm>
 
 #include "app/version_win.h"
@@ -47,12 +50,50 @@ HFONT MakeFont(int height96, UINT dpi, int weight, bool underline, const wchar_t
                      DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
+using Microsoft::WRL::ComPtr;
+
+HBITMAP DecodePng(const void* bytes, DWORD size) {
+  ComPtr<IWICImagingFactory> factory;
+  ComPtr<IWICStream> stream;
+  ComPtr<IWICBitmapDecoder> decoder;
+  ComPtr<IWICBitmapFrameDecode> frame;
+  ComPtr<IWICFormatConverter> pixels;
+  UINT width = 0, height = 0;
+  if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                              IID_IWICImagingFactory,
+                              reinterpret_cast<void**>(factory.GetAddressOf()))) ||
+      FAILED(factory->CreateStream(stream.GetAddressOf())) ||
+      FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(bytes)), size)) ||
+      FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                              decoder.GetAddressOf())) ||
+      FAILED(decoder->GetFrame(0, frame.GetAddressOf())) ||
+      FAILED(factory->CreateFormatConverter(pixels.GetAddressOf())) ||
+      FAILED(pixels->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone,
+                                nullptr, 0.0, WICBitmapPaletteTypeCustom)) ||
+      FAILED(pixels->GetSize(&width, &height)))
+    return nullptr;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = static_cast<LONG>(width);
+  info.bmiHeader.biHeight = -static_cast<LONG>(height);  // top-down, as WIC gives the rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!dib) return nullptr;
+  const UINT stride = width * 4;
+  if (FAILED(pixels->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits)))) {
+    DeleteObject(dib);
+    return nullptr;
+  }
+  return dib;
+}
+
 // The picture drawn for 96 or 192 DPI, whichever is nearer, brought to width x height:
 // from the larger drawing above 100 %, so that 150 % is a reduction and stays sharp.
 HBITMAP PictureFor(UINT dpi, int id96, int width, int height) {
-  const int id = dpi <= 96 ? id96 : id96 + 1;
-  auto source = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
-                                                IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  HBITMAP source = LoadPngPicture(dpi <= 96 ? id96 : id96 + 1);
   if (!source) return nullptr;
   BITMAP bm{};
   GetObjectW(source, sizeof bm, &bm);
@@ -75,6 +116,19 @@ HBITMAP PictureFor(UINT dpi, int id96, int width, int height) {
 }
 
 }  // namespace
+
+HBITMAP LoadPngPicture(int id) {
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), L"PNG");
+  HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  if (!bytes) return nullptr;
+  // WIC is reached through COM, which the thread may not have started.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  HBITMAP picture = DecodePng(bytes, SizeofResource(module, found));
+  if (SUCCEEDED(com)) CoUninitialize();
+  return picture;
+}
 
 TAboutBox::~TAboutBox() { FreeDrawing(); }
 

@@ -59,6 +59,10 @@ class TAboutBox : public Dialog {
 // light to read on the box's picture.
 COLORREF LinkColour();
 
+// A picture of the program's resources, kept there as PNG, decoded through WIC into a
+// top-down 32-bit DIB section; nullptr when it cannot be.
+HBITMAP LoadPngPicture(int id);
+
 // Creates the about box, shows it modally over `owner` and destroys it.
 void ShowAboutBox(HWND owner, DocumentShell& shell);
 

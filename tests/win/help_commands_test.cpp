@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -81,6 +82,32 @@ void ClickAt(HWND box, int x, int y) {
   ScreenToClient(target, &local);
   SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(local.x, local.y));
   SendMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(local.x, local.y));
+}
+
+// Lays the box out again at each scale the program is tested at, as a move to a screen
+// of that scale does, and runs `check` there; the box stands at the screen's top left.
+void AtEveryScale(HWND box, const std::function<void(UINT dpi)>& check) {
+  for (UINT dpi : {96u, 120u, 144u, 192u}) {
+    SCOPED_TRACE(dpi);
+    RECT suggested{0, 0, Scale(380, dpi), Scale(255, dpi)};
+    SendMessageW(box, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    check(dpi);
+  }
+}
+
+// A picture's pixels as 0xRRGGBB, rows from the top.
+std::vector<uint32_t> PixelsOf(HBITMAP picture, SIZE& size) {
+  BITMAP bm{};
+  GetObjectW(picture, sizeof bm, &bm);
+  size = {bm.bmWidth, bm.bmHeight};
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof info.bmiHeader, bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  std::vector<uint32_t> pixels(static_cast<size_t>(bm.bmWidth) * static_cast<size_t>(bm.bmHeight));
+  HDC dc = GetDC(nullptr);
+  GetDIBits(dc, picture, 0, static_cast<UINT>(bm.bmHeight), pixels.data(), &info, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, dc);
+  for (uint32_t& p : pixels) p &= 0xFFFFFF;
+  return pixels;
 }
 
 class HelpCommands : public ::testing::Test {
@@ -265,6 +292,70 @@ TEST_F(HelpCommands, LinksOpenTheirAddressesAndLeaveTheBoxOpenPlainLabelsDoNothi
     }
   });
   EXPECT_TRUE(f.messages.empty());
+}
+
+// The pictures are kept as PNG and decoded when the box opens: each comes out at its size
+// with the colours it was drawn in (tools/about_pictures.py).
+TEST(AboutPictures, EachDecodesWholeFromTheProgramsResources) {
+  struct Sample {
+    int id;
+    SIZE size;
+    POINT at;
+    uint32_t colour;
+  };
+  const Sample samples[] = {
+      {IDB_ABOUT_BACKGROUND_96, {380, 255}, {40, 200}, 0x2C65C1},
+      {IDB_ABOUT_BACKGROUND_96, {380, 255}, {367, 13}, 0x575F6B},
+      {IDB_ABOUT_BACKGROUND_192, {760, 510}, {400, 200}, 0xECF1F7},
+      {IDB_ABOUT_BACKGROUND_192, {760, 510}, {734, 26}, 0x505864},
+      {IDB_ABOUT_BANNER_96, {88, 31}, {60, 20}, 0xD82818},
+      {IDB_ABOUT_BANNER_192, {176, 62}, {30, 34}, 0xF4F6FA},
+  };
+  for (const Sample& s : samples) {
+    SCOPED_TRACE(s.id);
+    HBITMAP picture = LoadPngPicture(s.id);
+    ASSERT_NE(picture, nullptr);
+    SIZE size{};
+    const std::vector<uint32_t> pixels = PixelsOf(picture, size);
+    DeleteObject(picture);
+    EXPECT_EQ(size.cx, s.size.cx);
+    EXPECT_EQ(size.cy, s.size.cy);
+    EXPECT_EQ(pixels[static_cast<size_t>(s.at.y * size.cx + s.at.x)], s.colour);
+  }
+}
+
+// At 100 % and 200 % the box shows the picture drawn for that scale pixel for pixel, as
+// sharp as it was drawn: the band on the left, where nothing stands over it, is the same.
+TEST_F(HelpCommands, AtItsTwoScalesTheBoxShowsItsPicturePixelForPixel) {
+  WithAboutBox([&](HWND box) {
+    AtEveryScale(box, [&](UINT dpi) {
+      if (dpi != 96 && dpi != 192) return;
+      HBITMAP drawn =
+          LoadPngPicture(dpi == 96 ? IDB_ABOUT_BACKGROUND_96 : IDB_ABOUT_BACKGROUND_192);
+      ASSERT_NE(drawn, nullptr);
+      SIZE size{};
+      const std::vector<uint32_t> expected = PixelsOf(drawn, size);
+      DeleteObject(drawn);
+      RedrawWindow(box, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      HDC window = GetDC(box), copy = CreateCompatibleDC(window);
+      HBITMAP shot = CreateCompatibleBitmap(window, size.cx, size.cy);
+      HGDIOBJ old = SelectObject(copy, shot);
+      BitBlt(copy, 0, 0, size.cx, size.cy, window, 0, 0, SRCCOPY);
+      SelectObject(copy, old);
+      DeleteDC(copy);
+      ReleaseDC(box, window);
+      SIZE shotSize{};
+      const std::vector<uint32_t> shown = PixelsOf(shot, shotSize);
+      DeleteObject(shot);
+      int differ = 0;
+      for (int y = Scale(24, dpi); y < Scale(250, dpi); ++y)
+        for (int x = Scale(3, dpi); x < Scale(84, dpi); ++x)
+          differ += shown[static_cast<size_t>(y * size.cx + x)] !=
+                    expected[static_cast<size_t>(y * size.cx + x)];
+      EXPECT_EQ(differ, 0);
+    });
+  });
 }
 
 TEST_F(HelpCommands, AClickOnThePictureOrItsTopRightCornerClosesTheBox) {
