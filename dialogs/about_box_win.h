@@ -38,7 +38,7 @@ class TAboutBox : public Dialog {
   void KeepOnScreen();
   void MakeFonts();
   void MakePictures();
-  void FitToText(int id, bool growLeft);
+  void FitTexts();
   bool IsLink(int id) const;
   bool HasHandCursor(HWND control) const;
   HBRUSH LabelColor(HDC dc, HWND control);

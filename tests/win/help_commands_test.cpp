@@ -95,6 +95,43 @@ void AtEveryScale(HWND box, const std::function<void(UINT dpi)>& check) {
   }
 }
 
+// The pixels a label's text covers in the box (1 where ink falls), drawn as the label
+// draws it: in its own font, wrapped in its own width; `clipped` to its box, or not.
+std::vector<uint8_t> Ink(HWND box, HWND label, bool clipped) {
+  RECT client;
+  GetClientRect(box, &client);
+  BITMAPINFO info{};
+  info.bmiHeader = {
+      sizeof info.bmiHeader, client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  const size_t pixels = static_cast<size_t>(client.right) * static_cast<size_t>(client.bottom);
+  auto* rgb = static_cast<uint32_t*>(bits);
+  std::fill(rgb, rgb + pixels, 0xFFFFFFu);
+  HGDIOBJ oldFont =
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+  SetTextColor(dc, RGB(0, 0, 0));
+  SetBkMode(dc, TRANSPARENT);
+  RECT r = ClientRectIn(box, label);
+  UINT format = DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX;
+  if (clipped)
+    IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+  else
+    format |= DT_NOCLIP;
+  const std::wstring text = test::TextOf(label);
+  DrawTextW(dc, text.c_str(), -1, &r, format);
+  GdiFlush();
+  std::vector<uint8_t> ink(pixels);
+  for (size_t i = 0; i < pixels; ++i) ink[i] = (rgb[i] & 0xFFFFFFu) != 0xFFFFFFu;
+  SelectObject(dc, oldFont);
+  SelectObject(dc, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return ink;
+}
+
 // A picture's pixels as 0xRRGGBB, rows from the top.
 std::vector<uint32_t> PixelsOf(HBITMAP picture, SIZE& size) {
   BITMAP bm{};
@@ -292,6 +329,71 @@ TEST_F(HelpCommands, LinksOpenTheirAddressesAndLeaveTheBoxOpenPlainLabelsDoNothi
     }
   });
   EXPECT_TRUE(f.messages.empty());
+}
+
+// No label's box lies over a link: wherever a link's text has ink, the pointer is over the
+// link, at every scale.
+TEST_F(HelpCommands, EveryPixelOfALinksTextIsTheLink) {
+  WithAboutBox([&](HWND box) {
+    AtEveryScale(box, [&](UINT) {
+      RECT client;
+      GetClientRect(box, &client);
+      for (int id : {IDC_ABOUT_LHOME, IDC_ABOUT_LMAIL, IDC_ABOUT_LFORUM, IDC_ABOUT_LABEL7}) {
+        SCOPED_TRACE(id);
+        HWND link = GetDlgItem(box, id);
+        const std::vector<uint8_t> ink = Ink(box, link, false);
+        int inked = 0, elsewhere = 0;
+        for (int y = 0; y < client.bottom; ++y)
+          for (int x = 0; x < client.right; ++x) {
+            if (!ink[static_cast<size_t>(y) * static_cast<size_t>(client.right) +
+                     static_cast<size_t>(x)])
+              continue;
+            ++inked;
+            POINT at{x, y};
+            ClientToScreen(box, &at);
+            if (WindowFromPoint(at) != link) ++elsewhere;
+          }
+        EXPECT_GT(inked, 0);
+        EXPECT_EQ(elsewhere, 0) << "of " << inked << " pixels";
+      }
+    });
+  });
+}
+
+// Each text shows whole in its own box and no two texts, nor a text and the banner, share
+// a pixel, at 100, 125, 150 and 200 %.
+TEST_F(HelpCommands, EveryTextOfTheBoxShowsWholeAndApartAtEveryScale) {
+  const int labels[] = {IDC_ABOUT_LABEL1, IDC_ABOUT_LABEL2, IDC_ABOUT_LABEL3, IDC_ABOUT_LABEL4,
+                        IDC_ABOUT_LABEL5, IDC_ABOUT_LABEL6, IDC_ABOUT_LABEL7, IDC_ABOUT_LHOME,
+                        IDC_ABOUT_LMAIL,  IDC_ABOUT_LFORUM};
+  WithAboutBox([&](HWND box) {
+    AtEveryScale(box, [&](UINT) {
+      RECT client;
+      GetClientRect(box, &client);
+      // Whose ink each pixel is: 0 for none, else a label's id; the banner first.
+      std::vector<int> owner(static_cast<size_t>(client.right) *
+                             static_cast<size_t>(client.bottom));
+      const RECT banner = ClientRectIn(box, GetDlgItem(box, IDC_ABOUT_IMAGE2));
+      for (LONG y = banner.top; y < banner.bottom; ++y)
+        for (LONG x = banner.left; x < banner.right; ++x)
+          owner[static_cast<size_t>(y * client.right + x)] = IDC_ABOUT_IMAGE2;
+      for (int id : labels) {
+        SCOPED_TRACE(id);
+        HWND label = GetDlgItem(box, id);
+        const std::vector<uint8_t> shown = Ink(box, label, true);
+        EXPECT_TRUE(shown == Ink(box, label, false)) << "the text is cut off";
+        for (size_t i = 0; i < shown.size(); ++i) {
+          if (!shown[i]) continue;
+          if (owner[i]) {
+            ADD_FAILURE() << "drawn over " << owner[i] << " at " << i % client.right << ","
+                          << i / client.right;
+            break;
+          }
+          owner[i] = id;
+        }
+      }
+    });
+  });
 }
 
 // The pictures are kept as PNG and decoded when the box opens: each comes out at its size
