@@ -4,8 +4,10 @@
 
 #include <windowsx.h>
 
+#include "addressbook/memory_tree.h"
 #include "addressbook/recipient_file.h"
 #include "addressbook/recipients.h"
+#include "addressbook/tree_view_win.h"
 #include "base/dpi_win.h"
 #include "base/errors.h"
 #include "res/resource.h"
@@ -13,13 +15,26 @@
 namespace korvel {
 
 namespace {
-HWND CreateTree(HWND parent, HIMAGELIST images) {
-  HWND tree = CreateWindowExW(
-      WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
-      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
-          TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_EDITLABELS | TVS_TRACKSELECT,
-      0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TREE_ADDRESSES)),
-      GetModuleHandleW(nullptr), nullptr);
+constexpr wchar_t kEventsClass[] = L"KorvelTreeEvents";
+
+// The tree stands in `parent` and reports to `events`. A control sends its notifications
+// to the window it was created in, so it is created there and then moved. Every message
+// to the main window passes through the tray icon's subclass, which under Wine asks the
+// server for its data twice, about 70 microseconds; the tree sends one notification for
+// each node it deletes, and a book of 100,000 nodes would take seconds to close.
+HWND CreateTree(HWND parent, HWND events, HIMAGELIST images) {
+  HWND tree = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
+                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP |
+                                  TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
+                                  TVS_SHOWSELALWAYS | TVS_EDITLABELS | TVS_TRACKSELECT,
+                              0, 0, 0, 0, events ? events : parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TREE_ADDRESSES)),
+                              GetModuleHandleW(nullptr), nullptr);
+  if (events) {
+    SetParent(tree, parent);
+    // Last among the main window's controls made so far, as if made there: the Tab order.
+    SetWindowPos(tree, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
   TreeView_SetIndent(tree, 19);
   TreeView_SetImageList(tree, images, TVSIL_NORMAL);
   return tree;
@@ -27,15 +42,15 @@ HWND CreateTree(HWND parent, HIMAGELIST images) {
 
 // The group a new address goes into: the selected group, or the group of the selected
 // address; none for a top-level node that is no group.
-Node TargetGroup(const TreeViewTree& tree) {
+Node TargetGroup(const MirroredTree& tree) {
   Node selected = tree.Selected();
   if (!selected) return nullptr;
   return tree.Kind(selected) == kGroupNode ? selected : tree.Parent(selected);
 }
 
 // Appends an empty node, selects it and starts editing its text.
-void AddForEditing(TreeViewTree& tree, HWND view, Node parent, int kind) {
-  HTREEITEM item = TreeViewTree::Item(tree.AddLast(parent, "", kind));
+void AddForEditing(MirroredTree& tree, HWND view, Node parent, int kind) {
+  HTREEITEM item = MirroredTree::Item(tree.AddLast(parent, "", kind));
   if (!item) return;
   TreeView_SelectItem(view, item);
   SetFocus(view);
@@ -43,8 +58,27 @@ void AddForEditing(TreeViewTree& tree, HWND view, Node parent, int kind) {
 }
 }  // namespace
 
+TAddressBookPane::Events::Events(TAddressBookPane& pane) : pane_(pane) {
+  static const ATOM atom = [] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &Window::StaticWndProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kEventsClass;
+    return RegisterClassExW(&wc);
+  }();
+  if (atom)
+    CreateWindowExW(0, kEventsClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                    GetModuleHandleW(nullptr), this);
+}
+
+LRESULT TAddressBookPane::Events::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NOTIFY) return pane_.OnNotify(reinterpret_cast<NMHDR*>(lp));
+  return Default(msg, wp, lp);
+}
+
 TAddressBookPane::TAddressBookPane(HWND parent, HIMAGELIST nodeImages, Wiring wiring)
-    : TreeAddresses(CreateTree(parent, nodeImages)),
+    : TreeAddresses(CreateTree(parent, events_.Handle(), nodeImages)),
       wiring_(std::move(wiring)),
       tree_(TreeAddresses) {}
 
@@ -55,9 +89,13 @@ void TAddressBookPane::ApplyDpi(UINT dpi, HIMAGELIST nodeImages) {
 
 void TAddressBookPane::LoadAddressBook(const std::string& fileName) {
   Clear();
+  // Read whole first, so that the control can be given the book a level at a time.
+  MemoryTree book;
+  TreeFileResult r = TreeLoadFromFile(fileName, book);
   // A large book is drawn once, when it is all there.
   SendMessageW(TreeAddresses, WM_SETREDRAW, FALSE, 0);
-  TreeFileResult r = TreeLoadFromFile(fileName, tree_);
+  if (!tree_.AddAll(book) && r.status != TreeFileStatus::Failed)
+    r = {TreeFileStatus::Failed, "Out of memory", r.deepest};
   SendMessageW(TreeAddresses, WM_SETREDRAW, TRUE, 0);
   RedrawWindow(TreeAddresses, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
   fileState_ = r.status == TreeFileStatus::Failed ? FileState::ReadPartly : FileState::ReadWhole;
@@ -95,10 +133,16 @@ LRESULT TAddressBookPane::OnNotify(NMHDR* hdr) {
     case TVN_BEGINLABELEDITW:
       return !TreeAddressesEditing(reinterpret_cast<NMTVDISPINFOW*>(hdr)->item.hItem);
     case TVN_ENDLABELEDITW:
-      // Whatever was typed is taken; a cancelled edit leaves the text as it was.
-      return reinterpret_cast<NMTVDISPINFOW*>(hdr)->item.pszText != nullptr;
+      return LabelEdited(reinterpret_cast<NMTVDISPINFOW*>(hdr));
   }
   return 0;
+}
+
+// Whatever was typed is taken; a cancelled edit leaves the text as it was.
+LRESULT TAddressBookPane::LabelEdited(const NMTVDISPINFOW* info) {
+  if (!info->item.pszText) return FALSE;
+  tree_.LabelEdited(info->item.hItem, info->item.pszText);
+  return TRUE;
 }
 
 // The click notification may come before the tree moves its selection: the node under
@@ -144,7 +188,7 @@ void TAddressBookPane::actAddUserExecute() {
   Node group = TargetGroup(tree_);
   if (!group) return;
   ForEachInSubtree(tree_, group, [&](Node n, int) {
-    TreeView_Expand(TreeAddresses, TreeViewTree::Item(n), TVE_EXPAND);
+    TreeView_Expand(TreeAddresses, MirroredTree::Item(n), TVE_EXPAND);
   });
   AddForEditing(tree_, TreeAddresses, group, kAddressNode);
 }

@@ -12,11 +12,26 @@
 #include <functional>
 #include <string>
 
-#include "addressbook/tree_view_win.h"
+#include "addressbook/mirrored_tree_win.h"
+#include "base/window_win.h"
 
 namespace korvel {
 
 class TAddressBookPane {
+  // A window of the pane's own that the tree reports to (see the constructor); made
+  // before the tree.
+  class Events : public Window {
+   public:
+    explicit Events(TAddressBookPane& pane);
+
+   protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+   private:
+    TAddressBookPane& pane_;
+  };
+  Events events_{*this};
+
  public:
   struct Wiring {
     // Puts a recipient text (Windows-1251) into the recipient field.
@@ -30,7 +45,7 @@ class TAddressBookPane {
   TAddressBookPane& operator=(const TAddressBookPane&) = delete;
 
   HWND TreeAddresses = nullptr;
-  TreeViewTree& Tree() { return tree_; }
+  MirroredTree& Tree() { return tree_; }
 
   // Empties the tree, then appends the book in `fileName` (a UTF-8 path). Raises
   // KorvelError when the file could not be read whole; the nodes read so far stay.
@@ -48,7 +63,7 @@ class TAddressBookPane {
   // Indent and node images for the window's DPI.
   void ApplyDpi(UINT dpi, HIMAGELIST nodeImages);
 
-  // The tree's notifications and context menu, dispatched by the main window.
+  // The tree's notifications and context menu; the main window dispatches what reaches it.
   LRESULT OnNotify(NMHDR* hdr);
   void OnContextMenu(POINT screen);
 
@@ -68,6 +83,7 @@ class TAddressBookPane {
   HTREEITEM NodeAtMessagePosition(POINT* screen = nullptr) const;
   LRESULT TreeClicked();
   LRESULT TreeRightClicked();
+  LRESULT LabelEdited(const NMTVDISPINFOW* info);
 
   // How much of the address book file the tree holds, which decides how it is saved.
   enum class FileState { NotRead, ReadPartly, ReadWhole };
@@ -75,9 +91,9 @@ class TAddressBookPane {
   // The deepest level a node may stand at: a node added by hand goes at most one level
   // below a group.
   int deepest_ = 0;
-  bool MayBeDeep() const { return deepest_ + 1 >= TreeViewTree::kSafeDepth; }
+  bool MayBeDeep() const { return deepest_ + 1 >= MirroredTree::kSafeDepth; }
   Wiring wiring_;
-  TreeViewTree tree_;
+  MirroredTree tree_;
 };
 
 }  // namespace korvel

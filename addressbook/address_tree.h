@@ -1,7 +1,7 @@
 // The address book as the core sees it: a tree of nodes that carry a text and a kind.
-// The tree control is the only copy of the address book, so the core reads and builds it
-// through this interface; the Win32 layer implements it on the TreeView's items, the tests
-// on MemoryTree.
+// The core reads and builds it through this interface; the Win32 layer implements it on
+// the tree control and the copy of it that answers for the control (MirroredTree), the
+// tests on MemoryTree.
 #pragma once
 
 #include <string>

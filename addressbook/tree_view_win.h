@@ -1,4 +1,8 @@
-// The address tree on the TreeView control, which stays the only copy of the address book.
+// The TreeView control read and written through its messages, one item at a time. The
+// program keeps its book in MirroredTree, which reads from a copy of its own: under Wine
+// every message about an item makes the control search its list of all items, so a walk
+// of a large book through the control takes seconds. This reads what the control really
+// shows, for the tests and the benchmark to hold against that copy.
 #pragma once
 
 #include <windows.h>
@@ -10,8 +14,8 @@
 
 namespace korvel {
 
-// A Node is the item's HTREEITEM. The kind is the item's image; a file kind that differs
-// from it (one the program does not know) rides in the item's data, which is otherwise 0.
+// A Node is the item's HTREEITEM; the kind is the item's image. The control keeps no
+// other kind: a file kind the program does not know lives in MirroredTree's copy only.
 class TreeViewTree : public AddressTree {
  public:
   explicit TreeViewTree(HWND tree) : tree_(tree) {}
@@ -24,20 +28,9 @@ class TreeViewTree : public AddressTree {
   Node Parent(Node node) const override;
   std::string Text(Node node) const override;
   int Kind(Node node) const override;
-  int FileKind(Node node) const override;
+  int FileKind(Node node) const override { return Kind(node); }
 
   Node Selected() const;
-
-  // Deletes `node` with everything below it, or every node. The control deletes a node's
-  // descendants recursively, one stack frame per level (about 150 bytes under Wine), so
-  // a book nested tens of thousands of levels deep would overflow the stack. With
-  // `mayBeDeep`, the nodes below kSafeDepth go first, deepest first, each a leaf when it
-  // goes; without it (a shallow book) the control does it all at once.
-  static constexpr int kSafeDepth = 2000;
-  void DeleteSubtree(Node node, bool mayBeDeep);
-  void DeleteAll(bool mayBeDeep);
-  // Sorts the children of `node` with the address order.
-  void SortChildren(Node node, const OrderingServices& order);
 
   static HTREEITEM Item(Node node) { return static_cast<HTREEITEM>(node); }
 

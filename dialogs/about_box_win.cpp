@@ -3,6 +3,9 @@
 // The labels are transparent: the box paints the picture and the labels their texts.
 #include "dialogs/about_box_win.h"
 
+#include <wincodec.h>
+#include <wrl/client.h>
+
 #include <algorithm>
 
 #include "app/version_win.h"
@@ -35,11 +38,108 @@ constexpr int kLinks[] = {IDC_ABOUT_LHOME, IDC_ABOUT_LMAIL, IDC_ABOUT_LFORUM, ID
 constexpr int kHandCursor[] = {IDC_ABOUT_IMAGE2, IDC_ABOUT_LHOME,  IDC_ABOUT_LMAIL,
                                IDC_ABOUT_IMAGE3, IDC_ABOUT_LFORUM, IDC_ABOUT_LABEL7,
                                IDC_ABOUT_IMAGE4};
-// Labels that take the width of their text: they grow to the right, except the links of
-// the right-hand column, which keep their right edge and grow to the left.
-constexpr int kGrowRight[] = {IDC_ABOUT_LABEL1, IDC_ABOUT_LABEL4, IDC_ABOUT_LABEL7,
-                              IDC_ABOUT_LABEL2};
-constexpr int kGrowLeft[] = {IDC_ABOUT_LHOME, IDC_ABOUT_LMAIL, IDC_ABOUT_LFORUM};
+// Single-line labels, as wide as their text.
+constexpr int kOneLine[] = {IDC_ABOUT_LABEL1, IDC_ABOUT_LABEL4, IDC_ABOUT_LABEL2};
+// Each link carries on the sentence of a label, on its last line: those of the right-hand
+// column keep their right edge, the hosting link its left one.
+struct LinkAfter {
+  int link, label;
+  bool keepsRight;
+};
+constexpr LinkAfter kLinksAfter[] = {
+    {IDC_ABOUT_LHOME, IDC_ABOUT_LABEL4, true},
+    {IDC_ABOUT_LMAIL, IDC_ABOUT_LABEL5, true},
+    {IDC_ABOUT_LFORUM, IDC_ABOUT_LABEL6, true},
+    {IDC_ABOUT_LABEL7, IDC_ABOUT_LABEL3, false},
+};
+
+std::wstring TextOf(HWND control) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)), L'\0');
+  GetWindowTextW(control, text.data(), static_cast<int>(text.size() + 1));
+  return text;
+}
+
+// A control's text measured in its own font.
+class Measure {
+ public:
+  explicit Measure(HWND control)
+      : control_(control),
+        dc_(GetDC(control)),
+        old_(SelectObject(dc_, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)))) {
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc_, &tm);
+    lineHeight = tm.tmHeight;
+    // A glyph may reach past its advance (an italic or a bitmap font's last column).
+    slack = std::max<int>(tm.tmOverhang, (tm.tmHeight + 7) / 8);
+  }
+  ~Measure() {
+    SelectObject(dc_, old_);
+    ReleaseDC(control_, dc_);
+  }
+  Measure(const Measure&) = delete;
+  Measure& operator=(const Measure&) = delete;
+
+  int Width(std::wstring_view text) const {
+    SIZE size{};
+    GetTextExtentPoint32W(dc_, text.data(), static_cast<int>(text.size()), &size);
+    return size.cx;
+  }
+  // The lines `text` takes in `width`, wrapped as a label wraps it.
+  int Lines(std::wstring_view text, int width) const {
+    RECT r{0, 0, width, 0};
+    DrawTextW(dc_, text.data(), static_cast<int>(text.size()), &r,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+    return lineHeight > 0 ? std::max(1, static_cast<int>((r.bottom + lineHeight - 1) / lineHeight))
+                          : 1;
+  }
+
+  int lineHeight = 0;
+  int slack = 0;
+
+ private:
+  HWND control_;
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+// How a label's text runs in `width`: its lines, and the width of the last one. The last
+// line begins with the first word that brings the text to its full number of lines. Words
+// end at blanks only: where the label also breaks after a hyphen, the last line found is
+// longer than the one shown, never shorter.
+struct Run {
+  int lines = 1;
+  int lastLineWidth = 0;
+};
+
+Run RunOf(const Measure& m, std::wstring_view text, int width) {
+  Run run;
+  run.lines = m.Lines(text, width);
+  size_t start = 0;
+  for (size_t at = 0; at < text.size();) {
+    size_t end = std::min(text.find(L' ', at), text.size());
+    if (m.Lines(text.substr(0, end), width) == run.lines) {
+      start = at;
+      break;
+    }
+    at = end + 1;
+  }
+  std::wstring_view last = text.substr(start);
+  last = last.substr(0, last.find_last_not_of(L' ') + 1);
+  run.lastLineWidth = m.Width(last);
+  return run;
+}
+
+RECT RectIn(HWND parent, HWND control) {
+  RECT r;
+  GetWindowRect(control, &r);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+void MoveTo(HWND control, const RECT& r) {
+  SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 HFONT MakeFont(int height96, UINT dpi, int weight, bool underline, const wchar_t* face) {
   return CreateFontW(-Scale(height96, dpi), 0, 0, 0, weight, FALSE, underline ? TRUE : FALSE, FALSE,
@@ -47,12 +147,50 @@ HFONT MakeFont(int height96, UINT dpi, int weight, bool underline, const wchar_t
                      DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
+using Microsoft::WRL::ComPtr;
+
+HBITMAP DecodePng(const void* bytes, DWORD size) {
+  ComPtr<IWICImagingFactory> factory;
+  ComPtr<IWICStream> stream;
+  ComPtr<IWICBitmapDecoder> decoder;
+  ComPtr<IWICBitmapFrameDecode> frame;
+  ComPtr<IWICFormatConverter> pixels;
+  UINT width = 0, height = 0;
+  if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                              IID_IWICImagingFactory,
+                              reinterpret_cast<void**>(factory.GetAddressOf()))) ||
+      FAILED(factory->CreateStream(stream.GetAddressOf())) ||
+      FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(bytes)), size)) ||
+      FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                              decoder.GetAddressOf())) ||
+      FAILED(decoder->GetFrame(0, frame.GetAddressOf())) ||
+      FAILED(factory->CreateFormatConverter(pixels.GetAddressOf())) ||
+      FAILED(pixels->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone,
+                                nullptr, 0.0, WICBitmapPaletteTypeCustom)) ||
+      FAILED(pixels->GetSize(&width, &height)))
+    return nullptr;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = static_cast<LONG>(width);
+  info.bmiHeader.biHeight = -static_cast<LONG>(height);  // top-down, as WIC gives the rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!dib) return nullptr;
+  const UINT stride = width * 4;
+  if (FAILED(pixels->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits)))) {
+    DeleteObject(dib);
+    return nullptr;
+  }
+  return dib;
+}
+
 // The picture drawn for 96 or 192 DPI, whichever is nearer, brought to width x height:
 // from the larger drawing above 100 %, so that 150 % is a reduction and stays sharp.
 HBITMAP PictureFor(UINT dpi, int id96, int width, int height) {
-  const int id = dpi <= 96 ? id96 : id96 + 1;
-  auto source = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
-                                                IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  HBITMAP source = LoadPngPicture(dpi <= 96 ? id96 : id96 + 1);
   if (!source) return nullptr;
   BITMAP bm{};
   GetObjectW(source, sizeof bm, &bm);
@@ -76,6 +214,19 @@ HBITMAP PictureFor(UINT dpi, int id96, int width, int height) {
 
 }  // namespace
 
+HBITMAP LoadPngPicture(int id) {
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), L"PNG");
+  HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  if (!bytes) return nullptr;
+  // WIC is reached through COM, which the thread may not have started.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  HBITMAP picture = DecodePng(bytes, SizeofResource(module, found));
+  if (SUCCEEDED(com)) CoUninitialize();
+  return picture;
+}
+
 TAboutBox::~TAboutBox() { FreeDrawing(); }
 
 void TAboutBox::FreeDrawing() {
@@ -93,8 +244,7 @@ void TAboutBox::OnDpiChanged() {
   FreeDrawing();
   MakeFonts();
   MakePictures();
-  for (int id : kGrowRight) FitToText(id, false);
-  for (int id : kGrowLeft) FitToText(id, true);
+  FitTexts();
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -109,8 +259,7 @@ bool TAboutBox::OnInit() {
   MakeFonts();
   MakePictures();
   FormCreate();
-  for (int id : kGrowRight) FitToText(id, false);
-  for (int id : kGrowLeft) FitToText(id, true);
+  FitTexts();
   CenterOn(owner_);
   KeepOnScreen();
   return true;
@@ -150,24 +299,41 @@ void TAboutBox::MakePictures() {
   banner_ = PictureFor(Dpi(), IDB_ABOUT_BANNER_96, Scale(kBannerWidth), Scale(kBannerHeight));
 }
 
-// A single-line label is as wide as its text, as a label that sizes itself is.
-void TAboutBox::FitToText(int id, bool growLeft) {
-  HWND label = Item(id);
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(label)), L'\0');
-  GetWindowTextW(label, text.data(), static_cast<int>(text.size() + 1));
-  HDC dc = GetDC(label);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
-  SIZE size{};
-  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  SelectObject(dc, old);
-  ReleaseDC(label, dc);
-  RECT r;
-  GetWindowRect(label, &r);
-  MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-  if (size.cx <= r.right - r.left) return;
-  const int left = growLeft ? r.right - size.cx : r.left;
-  SetWindowPos(label, nullptr, left, r.top, size.cx, r.bottom - r.top,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+// The texts are measured in their fonts at the box's scale, which do not all grow in step
+// with it: a line may wrap elsewhere at 150 % than at 100 %. Each label takes the room its
+// text needs, and each link follows the text of its label, clear of it.
+void TAboutBox::FitTexts() {
+  for (int id : kOneLine) {
+    HWND label = Item(id);
+    const Measure m(label);
+    RECT r = RectIn(hwnd_, label);
+    r.right = std::max<LONG>(r.right, r.left + m.Width(TextOf(label)) + m.slack);
+    MoveTo(label, r);
+  }
+  const RECT banner = RectIn(hwnd_, Item(IDC_ABOUT_IMAGE2));
+  for (const LinkAfter& pair : kLinksAfter) {
+    HWND label = Item(pair.label), link = Item(pair.link);
+    RECT text = RectIn(hwnd_, label);
+    const Measure m(label);
+    const Run run = RunOf(m, TextOf(label), text.right - text.left);
+    text.bottom = std::max<LONG>(text.bottom, text.top + run.lines * m.lineHeight);
+    MoveTo(label, text);
+
+    const Measure linkText(link);
+    RECT r = RectIn(hwnd_, link);
+    const int width = linkText.Width(TextOf(link)) + linkText.slack;
+    const int limit = pair.link == IDC_ABOUT_LABEL7 ? banner.left - Scale(4) : Scale(kWidth - 4);
+    r.left = pair.keepsRight ? r.right - width : r.left;
+    r.left = std::max<LONG>(r.left, text.left + run.lastLineWidth + m.Width(L" "));
+    r.top = text.top + (run.lines - 1) * m.lineHeight;
+    if (r.left + width > limit) {  // no room after the text: on a line of its own below it
+      r.left = text.left;
+      r.top += m.lineHeight;
+    }
+    r.right = r.left + width;
+    r.bottom = r.top + linkText.lineHeight;
+    MoveTo(link, r);
+  }
 }
 
 bool TAboutBox::IsLink(int id) const {

@@ -38,7 +38,7 @@ class TAboutBox : public Dialog {
   void KeepOnScreen();
   void MakeFonts();
   void MakePictures();
-  void FitToText(int id, bool growLeft);
+  void FitTexts();
   bool IsLink(int id) const;
   bool HasHandCursor(HWND control) const;
   HBRUSH LabelColor(HDC dc, HWND control);
@@ -58,6 +58,10 @@ class TAboutBox : public Dialog {
 // The colour of the box's links: the system's hot-tracking colour, unless it is too
 // light to read on the box's picture.
 COLORREF LinkColour();
+
+// A picture of the program's resources, kept there as PNG, decoded through WIC into a
+// top-down 32-bit DIB section; nullptr when it cannot be.
+HBITMAP LoadPngPicture(int id);
 
 // Creates the about box, shows it modally over `owner` and destroys it.
 void ShowAboutBox(HWND owner, DocumentShell& shell);

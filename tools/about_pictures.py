@@ -1,9 +1,12 @@
 """The about box's two pictures, drawn from the shapes below at 96 and 192 DPI, and the
 installer's side picture:
 
-    about_background_<dpi>.bmp   380 x 255 at 96 DPI, 24 bits a pixel
-    about_banner_<dpi>.bmp        88 x 31 at 96 DPI, 8 bits a pixel (a palette of its own)
+    about_background_<dpi>.png   380 x 255 at 96 DPI, 8-bit RGB
+    about_banner_<dpi>.png        88 x 31 at 96 DPI, a palette of its own
     installer_wizard.bmp         164 x 314, 24 bits a pixel (the installer's own size)
+
+The program keeps the about box's pictures as PNG and decodes them when the box opens:
+stored as bitmaps they would make up most of its size.
 
 Every shape is given in pixels at 96 DPI and drawn at each scale with smooth edges, so
 the larger pictures are drawn, not enlarged. The labels, links and hot spots of the box
@@ -13,10 +16,12 @@ network, the product's name at the top left (a link to its page), a close mark a
 top right, and a light field for the texts.
 
 Only +, -, *, / and sqrt are used, which IEEE arithmetic gives exactly, so the same
-shapes give the same bytes on every machine.
+shapes give the same pixels on every machine. A PNG holds no gamma or colour space of
+its own, so its pixels are shown as they are.
 """
 import math
 import struct
+import zlib
 
 SCALES = (96, 192)  # the program reduces the larger drawing for 150 %
 
@@ -346,7 +351,8 @@ def median_cut(colours, count):
     return palette, index
 
 
-def bmp8(rows):
+def indexed(rows):
+    """A palette of at most 256 colours for the rows, and the rows as palette indices."""
     colours = {}
     for row in rows:
         for c in row:
@@ -356,13 +362,40 @@ def bmp8(rows):
         index = {c: n for n, c in enumerate(palette)}
     else:
         palette, index = median_cut(colours, 256)
+    return palette, [[index[c] for c in row] for row in rows]
+
+
+def png_chunk(kind, body):
+    return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+
+def png(rows, palette=None):
+    """8-bit RGB rows of (r, g, b), or with a palette, rows of its indices. Every row is
+    stored unfiltered: the pictures are rows of one colour and smooth edges, which
+    compress best as they are."""
     h, w = len(rows), len(rows[0])
-    stride = (w + 3) & ~3
-    body = b"".join(bytes(index[c] for c in row).ljust(stride, b"\0") for row in reversed(rows))
-    table = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
-    header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 0, len(body), 2835, 2835, len(palette), 0)
-    offset = 14 + 40 + len(table)
-    return struct.pack("<2sIHHI", b"BM", offset + len(body), 0, 0, offset) + header + table + body
+    if palette is None:
+        header = struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0)
+        data = b"".join(b"\0" + bytes(c for pixel in row for c in pixel) for row in rows)
+        colours = b""
+    else:
+        header = struct.pack(">IIBBBBB", w, h, 8, 3, 0, 0, 0)
+        data = b"".join(b"\0" + bytes(row) for row in rows)
+        colours = png_chunk(b"PLTE", bytes(c for colour in palette for c in colour))
+    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", header) + colours +
+            png_chunk(b"IDAT", zlib.compress(data, 9)) + png_chunk(b"IEND", b""))
+
+
+def png_pixels(data):
+    """What a PNG written by png() shows, whatever zlib compressed it: its chunks with
+    the image data uncompressed."""
+    chunks, at = [], 8
+    while at < len(data):
+        length, kind = struct.unpack(">I4s", data[at:at + 8])
+        body = data[at + 8:at + 8 + length]
+        chunks.append((kind, zlib.decompress(body) if kind == b"IDAT" else body))
+        at += 12 + length
+    return chunks
 
 
 def wizard():
@@ -377,6 +410,7 @@ def outputs():
     """{file name: bytes} of every picture of the about box and of the installer."""
     out = {"installer_wizard.bmp": bmp24(wizard())}
     for dpi in SCALES:
-        out[f"about_background_{dpi}.bmp"] = bmp24(background(dpi))
-        out[f"about_banner_{dpi}.bmp"] = bmp8(banner(dpi))
+        out[f"about_background_{dpi}.png"] = png(background(dpi))
+        palette, pixels = indexed(banner(dpi))
+        out[f"about_banner_{dpi}.png"] = png(pixels, palette)
     return out

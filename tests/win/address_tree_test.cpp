@@ -1,10 +1,14 @@
 // The address book in the real main window: loaded at start, saved at exit, clicked into
-// recipients, edited and sorted.
+// recipients, edited and sorted. `tree` reads the control itself, item by item; the pane
+// answers from its copy of the book, which must show the same.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "addressbook/recipient_file.h"
 #include "addressbook/tree_view_win.h"
 #include "base/text_win.h"
 #include "res/resource.h"
@@ -66,6 +70,20 @@ class AddressTreeWindow : public ::testing::Test, public FormFixture {
     std::vector<std::string> texts;
     for (Node c = tree->FirstChild(n); c; c = tree->NextSibling(c)) texts.push_back(tree->Text(c));
     return texts;
+  }
+  // Every node's depth, kind and text, from the top.
+  static std::string Outline(const AddressTree& t) {
+    std::string out;
+    ForEachNode(t, [&](Node n, int depth) {
+      out += std::to_string(depth) + " " + std::to_string(t.Kind(n)) + " " + t.Text(n) + "\n";
+    });
+    return out;
+  }
+  // The pane's copy of the book is what the control shows, node for node.
+  void ExpectTheCopyIsTheControl() {
+    EXPECT_EQ(Outline(form->AddressBook().Tree()), Outline(*tree));
+    EXPECT_EQ(form->AddressBook().Tree().Count(),
+              TreeView_GetCount(form->AddressBook().TreeAddresses));
   }
   std::unique_ptr<TreeViewTree> tree;
 };
@@ -166,6 +184,7 @@ TEST_F(AddressTreeWindow, AddingDeletingAndTheProtectedWholeNetworkNode) {
   form->ExecuteCommand(ID_ACT_REMOVE_GROUP);
   EXPECT_EQ(Find("LONE"), nullptr);
   EXPECT_EQ(TreeView_GetCount(form->AddressBook().TreeAddresses), 5u);
+  ExpectTheCopyIsTheControl();
 }
 
 TEST_F(AddressTreeWindow, SortingOrdersAddressesThenNamesInEveryGroupButNotTheTopLevel) {
@@ -180,6 +199,7 @@ TEST_F(AddressTreeWindow, SortingOrdersAddressesThenNamesInEveryGroupButNotTheTo
                                       "192.168.0.10", "admin", "Inner", "PC7"}));
   EXPECT_EQ(ChildrenOf(Find("Inner")), (std::vector<std::string>{"a", "b"}));
   EXPECT_EQ(ChildrenOf(Find("A")), (std::vector<std::string>{"0x7f.1", "255.255.255.255", "HOME"}));
+  ExpectTheCopyIsTheControl();
 }
 
 TEST_F(AddressTreeWindow, TheBookIsSavedAtExitAndABadFileIsKeptBeside) {
@@ -240,7 +260,6 @@ TEST_F(AddressTreeWindow, WhatTheProgramDoesNotKnowAndLongTextsSurviveTheRun) {
   Start(("0 0 A\r\n1 7 odd\r\n1 2 PC1\r\n1 1 " + longText + "\r\n1 -4 z\r\n").c_str());
   EXPECT_EQ(tree->Kind(Find("odd")), kAddressNode);
   EXPECT_EQ(tree->Text(Find(longText.c_str())), longText);
-  // Sorting puts its own data on the nodes for a while; what they carry comes back.
   form->ExecuteCommand(ID_ACT_SORT_ADDRESSES);
   Select(Find("A"));
   form->AddressBook().TreeAddressesClick();
@@ -257,6 +276,55 @@ TEST_F(AddressTreeWindow, TheRealTreeRanksAddressesByNumberAndNamesByTheLocale) 
   form->ExecuteCommand(ID_ACT_SORT_ADDRESSES);
   EXPECT_EQ(ChildrenOf(Find("G")),
             (std::vector<std::string>{"9.0.0.2", "10.0.0.1", "pc10", "pc7", "PC7"}));
+}
+
+TEST_F(AddressTreeWindow, AddressesThatRankEqualKeepTheirOrderInTheControlAndTheCopy) {
+  Start(
+      "0 0 G\r\n1 1 10.0.0.1 (b)\r\n1 1 pc\r\n1 1 10.0.0.1 (a)\r\n1 2 10.0.0.1\r\n"
+      "1 1 9.0.0.9\r\n");
+  form->ExecuteCommand(ID_ACT_SORT_ADDRESSES);
+  EXPECT_EQ(ChildrenOf(Find("G")), (std::vector<std::string>{"9.0.0.9", "10.0.0.1 (b)",
+                                                             "10.0.0.1 (a)", "10.0.0.1", "pc"}));
+  ExpectTheCopyIsTheControl();
+}
+
+// The book is given to the control a level at a time: it must still stand there as in its
+// file, at any depth and with any steps back up.
+TEST_F(AddressTreeWindow, ALoadedBookStandsInTheControlAsInItsFile) {
+  std::mt19937 random(17);
+  std::string book;
+  int depth = 0;
+  for (int i = 0; i < 600; ++i) {
+    book += std::to_string(depth) + " " + std::to_string(i % 4) + " n" + std::to_string(i) + "\r\n";
+    depth = static_cast<int>(random() % static_cast<unsigned>(depth + 2));
+  }
+  Start(book.c_str());
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(SerializeTree(*tree), book);
+  ExpectTheCopyIsTheControl();
+}
+
+// Under Wine every message about an item searches all the items: the save, at exit,
+// reads the pane's copy and asks the control nothing.
+TEST_F(AddressTreeWindow, TheBookIsSavedWithoutAskingTheControlAboutAnyItem) {
+  std::string book;
+  for (int i = 0; i < 300; ++i)
+    book += (i % 30 == 0 ? "0 0 g" : "1 2 pc") + std::to_string(i) + "\r\n";
+  Start(book.c_str());
+  static int asked = 0;
+  static WNDPROC control = nullptr;
+  HWND view = form->AddressBook().TreeAddresses;
+  control = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      view, GWLP_WNDPROC,
+      reinterpret_cast<LONG_PTR>(+[](HWND h, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (msg >= TV_FIRST && msg < TV_FIRST + 0x100) ++asked;
+        return CallWindowProcW(control, h, msg, wp, lp);
+      })));
+  asked = 0;
+  form->AddressBook().SaveAddressBook(dir.Path("saved.dat"));
+  SetWindowLongPtrW(view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(control));
+  EXPECT_EQ(asked, 0);
+  EXPECT_EQ(dir.Read("saved.dat"), book);
 }
 
 TEST_F(AddressTreeWindow, ABookNestedDeeperThanAnyStackCanBeAddedToAndSaved) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -81,6 +82,69 @@ void ClickAt(HWND box, int x, int y) {
   ScreenToClient(target, &local);
   SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(local.x, local.y));
   SendMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(local.x, local.y));
+}
+
+// Lays the box out again at each scale the program is tested at, as a move to a screen
+// of that scale does, and runs `check` there; the box stands at the screen's top left.
+void AtEveryScale(HWND box, const std::function<void(UINT dpi)>& check) {
+  for (UINT dpi : {96u, 120u, 144u, 192u}) {
+    SCOPED_TRACE(dpi);
+    RECT suggested{0, 0, Scale(380, dpi), Scale(255, dpi)};
+    SendMessageW(box, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    check(dpi);
+  }
+}
+
+// The pixels a label's text covers in the box (1 where ink falls), drawn as the label
+// draws it: in its own font, wrapped in its own width; `clipped` to its box, or not.
+std::vector<uint8_t> Ink(HWND box, HWND label, bool clipped) {
+  RECT client;
+  GetClientRect(box, &client);
+  BITMAPINFO info{};
+  info.bmiHeader = {
+      sizeof info.bmiHeader, client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  const size_t pixels = static_cast<size_t>(client.right) * static_cast<size_t>(client.bottom);
+  auto* rgb = static_cast<uint32_t*>(bits);
+  std::fill(rgb, rgb + pixels, 0xFFFFFFu);
+  HGDIOBJ oldFont =
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+  SetTextColor(dc, RGB(0, 0, 0));
+  SetBkMode(dc, TRANSPARENT);
+  RECT r = ClientRectIn(box, label);
+  UINT format = DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX;
+  if (clipped)
+    IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+  else
+    format |= DT_NOCLIP;
+  const std::wstring text = test::TextOf(label);
+  DrawTextW(dc, text.c_str(), -1, &r, format);
+  GdiFlush();
+  std::vector<uint8_t> ink(pixels);
+  for (size_t i = 0; i < pixels; ++i) ink[i] = (rgb[i] & 0xFFFFFFu) != 0xFFFFFFu;
+  SelectObject(dc, oldFont);
+  SelectObject(dc, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return ink;
+}
+
+// A picture's pixels as 0xRRGGBB, rows from the top.
+std::vector<uint32_t> PixelsOf(HBITMAP picture, SIZE& size) {
+  BITMAP bm{};
+  GetObjectW(picture, sizeof bm, &bm);
+  size = {bm.bmWidth, bm.bmHeight};
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof info.bmiHeader, bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  std::vector<uint32_t> pixels(static_cast<size_t>(bm.bmWidth) * static_cast<size_t>(bm.bmHeight));
+  HDC dc = GetDC(nullptr);
+  GetDIBits(dc, picture, 0, static_cast<UINT>(bm.bmHeight), pixels.data(), &info, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, dc);
+  for (uint32_t& p : pixels) p &= 0xFFFFFF;
+  return pixels;
 }
 
 class HelpCommands : public ::testing::Test {
@@ -265,6 +329,135 @@ TEST_F(HelpCommands, LinksOpenTheirAddressesAndLeaveTheBoxOpenPlainLabelsDoNothi
     }
   });
   EXPECT_TRUE(f.messages.empty());
+}
+
+// No label's box lies over a link: wherever a link's text has ink, the pointer is over the
+// link, at every scale.
+TEST_F(HelpCommands, EveryPixelOfALinksTextIsTheLink) {
+  WithAboutBox([&](HWND box) {
+    AtEveryScale(box, [&](UINT) {
+      RECT client;
+      GetClientRect(box, &client);
+      for (int id : {IDC_ABOUT_LHOME, IDC_ABOUT_LMAIL, IDC_ABOUT_LFORUM, IDC_ABOUT_LABEL7}) {
+        SCOPED_TRACE(id);
+        HWND link = GetDlgItem(box, id);
+        const std::vector<uint8_t> ink = Ink(box, link, false);
+        int inked = 0, elsewhere = 0;
+        for (int y = 0; y < client.bottom; ++y)
+          for (int x = 0; x < client.right; ++x) {
+            if (!ink[static_cast<size_t>(y) * static_cast<size_t>(client.right) +
+                     static_cast<size_t>(x)])
+              continue;
+            ++inked;
+            POINT at{x, y};
+            ClientToScreen(box, &at);
+            if (WindowFromPoint(at) != link) ++elsewhere;
+          }
+        EXPECT_GT(inked, 0);
+        EXPECT_EQ(elsewhere, 0) << "of " << inked << " pixels";
+      }
+    });
+  });
+}
+
+// Each text shows whole in its own box and no two texts, nor a text and the banner, share
+// a pixel, at 100, 125, 150 and 200 %.
+TEST_F(HelpCommands, EveryTextOfTheBoxShowsWholeAndApartAtEveryScale) {
+  const int labels[] = {IDC_ABOUT_LABEL1, IDC_ABOUT_LABEL2, IDC_ABOUT_LABEL3, IDC_ABOUT_LABEL4,
+                        IDC_ABOUT_LABEL5, IDC_ABOUT_LABEL6, IDC_ABOUT_LABEL7, IDC_ABOUT_LHOME,
+                        IDC_ABOUT_LMAIL,  IDC_ABOUT_LFORUM};
+  WithAboutBox([&](HWND box) {
+    AtEveryScale(box, [&](UINT) {
+      RECT client;
+      GetClientRect(box, &client);
+      // Whose ink each pixel is: 0 for none, else a label's id; the banner first.
+      std::vector<int> owner(static_cast<size_t>(client.right) *
+                             static_cast<size_t>(client.bottom));
+      const RECT banner = ClientRectIn(box, GetDlgItem(box, IDC_ABOUT_IMAGE2));
+      for (LONG y = banner.top; y < banner.bottom; ++y)
+        for (LONG x = banner.left; x < banner.right; ++x)
+          owner[static_cast<size_t>(y * client.right + x)] = IDC_ABOUT_IMAGE2;
+      for (int id : labels) {
+        SCOPED_TRACE(id);
+        HWND label = GetDlgItem(box, id);
+        const std::vector<uint8_t> shown = Ink(box, label, true);
+        EXPECT_TRUE(shown == Ink(box, label, false)) << "the text is cut off";
+        for (size_t i = 0; i < shown.size(); ++i) {
+          if (!shown[i]) continue;
+          if (owner[i]) {
+            ADD_FAILURE() << "drawn over " << owner[i] << " at " << i % client.right << ","
+                          << i / client.right;
+            break;
+          }
+          owner[i] = id;
+        }
+      }
+    });
+  });
+}
+
+// The pictures are kept as PNG and decoded when the box opens: each comes out at its size
+// with the colours it was drawn in (tools/about_pictures.py).
+TEST(AboutPictures, EachDecodesWholeFromTheProgramsResources) {
+  struct Sample {
+    int id;
+    SIZE size;
+    POINT at;
+    uint32_t colour;
+  };
+  const Sample samples[] = {
+      {IDB_ABOUT_BACKGROUND_96, {380, 255}, {40, 200}, 0x2C65C1},
+      {IDB_ABOUT_BACKGROUND_96, {380, 255}, {367, 13}, 0x575F6B},
+      {IDB_ABOUT_BACKGROUND_192, {760, 510}, {400, 200}, 0xECF1F7},
+      {IDB_ABOUT_BACKGROUND_192, {760, 510}, {734, 26}, 0x505864},
+      {IDB_ABOUT_BANNER_96, {88, 31}, {60, 20}, 0xD82818},
+      {IDB_ABOUT_BANNER_192, {176, 62}, {30, 34}, 0xF4F6FA},
+  };
+  for (const Sample& s : samples) {
+    SCOPED_TRACE(s.id);
+    HBITMAP picture = LoadPngPicture(s.id);
+    ASSERT_NE(picture, nullptr);
+    SIZE size{};
+    const std::vector<uint32_t> pixels = PixelsOf(picture, size);
+    DeleteObject(picture);
+    EXPECT_EQ(size.cx, s.size.cx);
+    EXPECT_EQ(size.cy, s.size.cy);
+    EXPECT_EQ(pixels[static_cast<size_t>(s.at.y * size.cx + s.at.x)], s.colour);
+  }
+}
+
+// At 100 % and 200 % the box shows the picture drawn for that scale pixel for pixel, as
+// sharp as it was drawn: the band on the left, where nothing stands over it, is the same.
+TEST_F(HelpCommands, AtItsTwoScalesTheBoxShowsItsPicturePixelForPixel) {
+  WithAboutBox([&](HWND box) {
+    AtEveryScale(box, [&](UINT dpi) {
+      if (dpi != 96 && dpi != 192) return;
+      HBITMAP drawn =
+          LoadPngPicture(dpi == 96 ? IDB_ABOUT_BACKGROUND_96 : IDB_ABOUT_BACKGROUND_192);
+      ASSERT_NE(drawn, nullptr);
+      SIZE size{};
+      const std::vector<uint32_t> expected = PixelsOf(drawn, size);
+      DeleteObject(drawn);
+      RedrawWindow(box, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      HDC window = GetDC(box), copy = CreateCompatibleDC(window);
+      HBITMAP shot = CreateCompatibleBitmap(window, size.cx, size.cy);
+      HGDIOBJ old = SelectObject(copy, shot);
+      BitBlt(copy, 0, 0, size.cx, size.cy, window, 0, 0, SRCCOPY);
+      SelectObject(copy, old);
+      DeleteDC(copy);
+      ReleaseDC(box, window);
+      SIZE shotSize{};
+      const std::vector<uint32_t> shown = PixelsOf(shot, shotSize);
+      DeleteObject(shot);
+      int differ = 0;
+      for (int y = Scale(24, dpi); y < Scale(250, dpi); ++y)
+        for (int x = Scale(3, dpi); x < Scale(84, dpi); ++x)
+          differ += shown[static_cast<size_t>(y * size.cx + x)] !=
+                    expected[static_cast<size_t>(y * size.cx + x)];
+      EXPECT_EQ(differ, 0);
+    });
+  });
 }
 
 TEST_F(HelpCommands, AClickOnThePictureOrItsTopRightCornerClosesTheBox) {
