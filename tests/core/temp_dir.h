@@ -19,10 +19,13 @@ class TempDir {
     }
   }
   ~TempDir() {
-    std::error_code ec;
-    for (auto& e : std::filesystem::recursive_directory_iterator(path_, ec))
-      std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all,
-                                   std::filesystem::perm_options::add, ec);
+    // Never throws: a program under test may still be deleting files in the folder, and
+    // the range-for's increment would throw on an entry that vanished under it.
+    std::error_code ec, ignored;
+    std::filesystem::recursive_directory_iterator it(path_, ec), end;
+    for (; !ec && it != end; it.increment(ec))
+      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                   std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(path_, ec);
   }
   TempDir(const TempDir&) = delete;
