@@ -95,7 +95,7 @@ void TAddressBookPane::LoadAddressBook(const std::string& fileName) {
   // A large book is drawn once, when it is all there.
   SendMessageW(TreeAddresses, WM_SETREDRAW, FALSE, 0);
   if (!tree_.AddAll(book) && r.status != TreeFileStatus::Failed)
-    r = {TreeFileStatus::Failed, "Out of memory", r.deepest};
+    r = {TreeFileStatus::Failed, "Out of memory", r.deepest, {}};
   SendMessageW(TreeAddresses, WM_SETREDRAW, TRUE, 0);
   RedrawWindow(TreeAddresses, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
   fileState_ = r.status == TreeFileStatus::Failed ? FileState::ReadPartly : FileState::ReadWhole;
