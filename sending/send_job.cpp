@@ -1,5 +1,6 @@
 // The send job's dispatcher: the recipient field split into names, one worker per name,
-// at most MaxThreads alive, the ended ones reaped by polling, the flag lowered at the end.
+// at most MaxThreads (and never more than kMostLiveWorkers) alive, the ended ones reaped
+// by polling, the flag lowered at the end.
 #include "sending/send_job.h"
 
 #include <algorithm>
@@ -14,6 +15,8 @@ namespace {
 // Polling periods: while waiting for a free worker place, and for the job's end.
 constexpr uint32_t kPlacePoll = 5;
 constexpr uint32_t kEndPoll = 100;
+// What the system gives when it refuses a thread (ERROR_NOT_ENOUGH_MEMORY).
+constexpr NetStatus kNoThread = 8;
 
 bool IsBlank(char c) {
   auto u = static_cast<unsigned char>(c);
@@ -111,20 +114,45 @@ void TMenageThread::Execute() noexcept {
 
 void TMenageThread::StartWorkers() {
   const std::vector<std::string> names = SplitRecipients(order_.recipients);
-  // A MaxThreads of 0 or less would leave no place at all.
-  const size_t most = static_cast<size_t>(std::max(job_->maxThreads, 1));
+  // A MaxThreads of 0 or less would leave no place at all; one of 100000 must not ask
+  // for as many threads and sockets as there are names.
+  const size_t most =
+      std::clamp<size_t>(static_cast<size_t>(std::max(job_->maxThreads, 1)), 1, kMostLiveWorkers);
   live_.reserve(std::min(most, names.size()));
-  for (const std::string& name : names) {
+  for (size_t i = 0; i < names.size(); ++i) {
     if (job_->host->Closed()) return;
-    auto worker = std::make_shared<TSendThread>(job_, order_.sender, name, order_.message,
+    auto worker = std::make_shared<TSendThread>(job_, order_.sender, names[i], order_.message,
                                                 order_.count, order_.interval);
-    std::unique_ptr<JobThread> thread = job_->system->StartThread([worker] { worker->Execute(); });
-    if (!thread) return;
-    live_.push_back(std::move(thread));
+    if (!StartWorker([worker] { worker->Execute(); })) {
+      // Nothing runs and the system still gives no thread: say so for every name left.
+      const SendTexts& t = job_->texts;
+      for (; i < names.size(); ++i)
+        job_->HandOver(LogEntry{t.message + names[i] + t.notSent, job_->system->Now(),
+                                LogEntry::kFailure, kNoThread});
+      return;
+    }
     while (live_.size() >= most) {
       job_->system->Sleep(kPlacePoll);
       Reap();
     }
+  }
+}
+
+// A refused thread is asked for again each time a live worker ends, since the end
+// gives back what the refusal lacked; false once no worker is left to wait for.
+bool TMenageThread::StartWorker(const std::function<void()>& body) {
+  for (;;) {
+    if (std::unique_ptr<JobThread> thread = job_->system->StartThread(body)) {
+      live_.push_back(std::move(thread));
+      return true;
+    }
+    Reap();
+    if (live_.empty()) return false;
+    for (const size_t before = live_.size(); live_.size() >= before && !job_->host->Closed();) {
+      job_->system->Sleep(kPlacePoll);
+      Reap();
+    }
+    if (job_->host->Closed()) return false;
   }
 }
 

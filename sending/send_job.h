@@ -33,6 +33,7 @@ struct LogEntry {
   std::string text;  // Windows-1251
   LogTime time;      // when the attempt's result was known
   int image = kFailure;
+  NetStatus code = kNerrSuccess;  // why a failure failed; 0 for a success
 };
 
 // The log texts from the string table, read on the UI thread when the job is made.
@@ -104,7 +105,7 @@ struct SendJob {
   // The send-in-progress flag, also read by the window's commands.
   std::shared_ptr<std::atomic<uint8_t>> sendInProgress;
   SendTexts texts;
-  int maxThreads = 50;  // 0 or less acts as 1
+  int maxThreads = 50;  // 0 or less acts as 1; more than kMostLiveWorkers acts as that
   // The log hand-over lock: one hand-over of this job at a time. It is the job's own,
   // so it exists before the first worker and goes only after the last one.
   std::mutex logLock;
@@ -112,6 +113,11 @@ struct SendJob {
   // Hands `entry` over under the log hand-over lock.
   void HandOver(const LogEntry& entry);
 };
+
+// The most workers one job keeps alive at once, whatever MaxThreads says: each holds a
+// thread (its stack reserved) and a socket, and 200 of them already keep the receivers
+// of a LAN busy; ten thousand would exhaust a 2-core machine's handles before the network.
+constexpr size_t kMostLiveWorkers = 200;
 
 // What a send command asks for.
 struct JobOrder {
@@ -140,6 +146,7 @@ class TMenageThread {
 
  private:
   void StartWorkers();
+  bool StartWorker(const std::function<void()>& body);
   void Reap();
 
   std::shared_ptr<SendJob> job_;

@@ -1,6 +1,6 @@
 // The send job's dispatcher on real threads: the splitting rule, the limit of live
-// workers, the order with one place, the flag and the lock living as long as the job,
-// and a failure part-way.
+// workers and its bound, the order with one place, the flag and the lock living as long
+// as the job, and a system that refuses threads.
 #include "sending/send_job.h"
 
 #include <gtest/gtest.h>
@@ -148,17 +148,54 @@ TEST_F(SendDispatcher, TheFlagAndTheLockLiveExactlyAsLongAsTheJob) {
   EXPECT_EQ(*rig.flag, 0);
 }
 
-TEST_F(SendDispatcher, AJobThatFailsPartWayStillWaitsForItsLiveWorkers) {
+TEST_F(SendDispatcher, ARefusedThreadWaitsForALiveWorkerAndNoNameIsDroppedUnsaid) {
+  // A system with room for two threads: the others start as places come free.
+  rig.messenger->answer = [](const ScriptedMessenger::Call&) {
+    std::this_thread::sleep_for(2ms);
+    return 0u;
+  };
+  rig.system->roomFor = 2;
+  RunJob("A B C D E F", 50);
+  EXPECT_EQ(SentTo(true), (Names{"A", "B", "C", "D", "E", "F"}));
+  EXPECT_LE(rig.system->MostLive(), 2);
+  for (const LogEntry& e : rig.host->Entries()) EXPECT_EQ(e.image, LogEntry::kSuccess);
+
+  // A system that gives no thread after the second: the job still waits for the two that
+  // run, then says for each name never started that it was not sent, in field order.
+  rig = JobRig();
+  rig.policy->Set({true, 0});
   Gate gate;
   HoldDeliveries(gate);
-  rig.system->threadsAllowed = 2;  // the third thread is refused
+  rig.system->threadsAllowed = 2;
   ASSERT_TRUE(StartSendJob(rig.Job(), {"me", "A B C D", "hi", 1, 0}));
   ASSERT_TRUE(WaitFor([&] { return rig.messenger->Busy() == 2; }));
   std::this_thread::sleep_for(20ms);
   EXPECT_EQ(*rig.flag, 1);
+  EXPECT_TRUE(rig.host->Entries().empty());
   gate.Open();
   ASSERT_TRUE(WaitFor([&] { return rig.host->Ended() == 1; }));
   EXPECT_EQ(*rig.flag, 0);
   EXPECT_EQ(SentTo(true), (Names{"A", "B"}));
-  EXPECT_EQ(rig.host->Entries().size(), 2u);
+  const std::vector<LogEntry> entries = rig.host->Entries();
+  ASSERT_EQ(entries.size(), 4u);
+  const SendTexts t = SendTexts::FromStringTable();
+  EXPECT_EQ(entries[2].text, t.message + "C" + t.notSent);
+  EXPECT_EQ(entries[3].text, t.message + "D" + t.notSent);
+  EXPECT_EQ(entries[3].image, LogEntry::kFailure);
+  EXPECT_NE(entries[3].code, 0u);
+}
+
+TEST_F(SendDispatcher, AHugeMaxThreadsStillKeepsAtMostTheBoundAlive) {
+  Gate gate;
+  HoldDeliveries(gate);
+  std::string names;
+  for (int i = 0; i < 250; ++i) names += "N" + std::to_string(i) + " ";
+  ASSERT_TRUE(StartSendJob(rig.Job(100000), {"me", names, "hi", 1, 0}));
+  ASSERT_TRUE(WaitFor([&] { return rig.messenger->Busy() == int{kMostLiveWorkers}; }));
+  std::this_thread::sleep_for(20ms);
+  EXPECT_EQ(rig.system->Started(), int{kMostLiveWorkers});
+  gate.Open();
+  ASSERT_TRUE(WaitFor([&] { return rig.host->Ended() == 1; }));
+  EXPECT_EQ(rig.messenger->Sends().size(), 250u);
+  EXPECT_EQ(rig.system->MostLive(), int{kMostLiveWorkers});
 }
