@@ -7,6 +7,7 @@
 #include "base/dpi_win.h"
 #include "base/text_win.h"
 #include "res/resource.h"
+#include "sending/failure_reasons.h"
 
 namespace korvel {
 
@@ -23,7 +24,7 @@ TDeliveryLog::TDeliveryLog(HWND parent, HIMAGELIST markImages, const Settings& s
                           LVS_SINGLESEL | LVS_OWNERDATA,
                       0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LV_LOG)),
                       GetModuleHandleW(nullptr), nullptr);
-  ListView_SetExtendedListViewStyle(lvLog, LVS_EX_FULLROWSELECT);
+  ListView_SetExtendedListViewStyle(lvLog, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
   ListView_SetImageList(lvLog, markImages, LVSIL_SMALL);
   LVCOLUMNW col{};
   col.mask = LVCF_TEXT | LVCF_WIDTH;
@@ -35,9 +36,11 @@ TDeliveryLog::TDeliveryLog(HWND parent, HIMAGELIST markImages, const Settings& s
   // The redraw timer finds the log here. No subclass: under Wine every message to a
   // subclassed window first asks the wineserver for the subclass's property.
   SetWindowLongPtrW(lvLog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  reasons_ = std::make_unique<LogReasons>(lvLog, [this](size_t row) { return Reason(row); });
 }
 
 TDeliveryLog::~TDeliveryLog() {
+  reasons_.reset();
   if (!IsWindow(lvLog)) return;
   KillTimer(lvLog, kRedrawTimer);
   SetWindowLongPtrW(lvLog, GWLP_USERDATA, 0);
@@ -102,7 +105,22 @@ void TDeliveryLog::actClearLogExecute() {
   if (!redrawHeld_) FitInformation();
 }
 
+std::wstring TDeliveryLog::Reason(size_t row) const {
+  if (row >= model_.Count()) return {};
+  const LogEntry& entry = model_.At(row);
+  if (entry.image != LogEntry::kFailure || entry.code == kNerrSuccess) return {};
+  const std::u16string reason = FailureReason(entry.code);
+  return {reason.begin(), reason.end()};
+}
+
 LRESULT TDeliveryLog::OnNotify(NMHDR* hdr) {
+  if (hdr->code == LVN_GETINFOTIPW) {
+    auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(hdr);
+    const std::wstring reason = tip->iItem < 0 ? std::wstring() : Reason(tip->iItem);
+    if (!reason.empty() && tip->pszText && tip->cchTextMax > 0)
+      lstrcpynW(tip->pszText, reason.c_str(), tip->cchTextMax);
+    return 0;
+  }
   if (hdr->code != LVN_GETDISPINFOW) return 0;
   LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(hdr)->item;
   if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= model_.Count()) return 0;
