@@ -83,20 +83,23 @@ void TDeliveryLog::ApplyDpi(UINT dpi, HIMAGELIST markImages) {
   FitInformation();
 }
 
-void TDeliveryLog::Insert(const LogEntry& entry) {
-  // The selected line keeps its selection as the lines below the new one move down.
+void TDeliveryLog::Insert(const LogEntry& entry) { Insert(std::vector<LogEntry>{entry}); }
+
+void TDeliveryLog::Insert(const std::vector<LogEntry>& entries) {
+  if (entries.empty()) return;
+  // The selected line keeps its selection as the lines below the new ones move down.
   // (Finding it walks the list: it is looked for only when there is one.)
   const int selected =
       ListView_GetSelectedCount(lvLog) ? ListView_GetNextItem(lvLog, -1, LVNI_SELECTED) : -1;
-  model_.Insert(entry, settings_.MaxLineLog);
+  for (const LogEntry& entry : entries) model_.Insert(entry, settings_.MaxLineLog);
   const int count = static_cast<int>(model_.Count());
   HoldRedraw();
   ListView_SetItemCountEx(lvLog, count, LVSICF_NOSCROLL);
   if (selected < 0) return;
+  const int moved = selected + static_cast<int>(entries.size());
   ListView_SetItemState(lvLog, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-  if (selected + 1 < count)
-    ListView_SetItemState(lvLog, selected + 1, LVIS_SELECTED | LVIS_FOCUSED,
-                          LVIS_SELECTED | LVIS_FOCUSED);
+  if (moved < count)
+    ListView_SetItemState(lvLog, moved, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 void TDeliveryLog::actClearLogExecute() {

@@ -38,6 +38,8 @@ class TDeliveryLog {
   // The log insertion (UI thread): `entry` at the top, the oldest line beyond MaxLineLog
   // dropped.
   void Insert(const LogEntry& entry);
+  // The same for entries in the order they came, the last one ending at the top.
+  void Insert(const std::vector<LogEntry>& entries);
   void actClearLogExecute();
   size_t Count() const { return model_.Count(); }
 

@@ -144,7 +144,7 @@ TEST_F(SendDispatcher, TheFlagAndTheLockLiveExactlyAsLongAsTheJob) {
   // No names at all: no worker, and the flag still comes down.
   rig.host = std::make_shared<RecordingHost>();
   RunJob("  \t ", 50);
-  EXPECT_EQ(rig.system->Started(), 3);
+  EXPECT_EQ(rig.system->Started(), 2);  // two places: the first thread free takes "C"
   EXPECT_EQ(*rig.flag, 0);
 }
 
@@ -160,8 +160,7 @@ TEST_F(SendDispatcher, ARefusedThreadWaitsForALiveWorkerAndNoNameIsDroppedUnsaid
   EXPECT_LE(rig.system->MostLive(), 2);
   for (const LogEntry& e : rig.host->Entries()) EXPECT_EQ(e.image, LogEntry::kSuccess);
 
-  // A system that gives no thread after the second: the job still waits for the two that
-  // run, then says for each name never started that it was not sent, in field order.
+  // A system that gives no more threads after the second: the two take every name.
   rig = JobRig();
   rig.policy->Set({true, 0});
   Gate gate;
@@ -171,18 +170,26 @@ TEST_F(SendDispatcher, ARefusedThreadWaitsForALiveWorkerAndNoNameIsDroppedUnsaid
   ASSERT_TRUE(WaitFor([&] { return rig.messenger->Busy() == 2; }));
   std::this_thread::sleep_for(20ms);
   EXPECT_EQ(*rig.flag, 1);
-  EXPECT_TRUE(rig.host->Entries().empty());
   gate.Open();
   ASSERT_TRUE(WaitFor([&] { return rig.host->Ended() == 1; }));
+  EXPECT_EQ(SentTo(true), (Names{"A", "B", "C", "D"}));
+  EXPECT_EQ(rig.system->Started(), 2);
+
+  // A system that gives no thread at all: the job says for each name that it was not
+  // sent, in field order, and ends.
+  rig = JobRig();
+  rig.policy->Set({true, 0});
+  rig.system->threadsAllowed = 0;
+  RunJob("A B", 50);
   EXPECT_EQ(*rig.flag, 0);
-  EXPECT_EQ(SentTo(true), (Names{"A", "B"}));
+  EXPECT_TRUE(SentTo().empty());
   const std::vector<LogEntry> entries = rig.host->Entries();
-  ASSERT_EQ(entries.size(), 4u);
+  ASSERT_EQ(entries.size(), 2u);
   const SendTexts t = SendTexts::FromStringTable();
-  EXPECT_EQ(entries[2].text, t.message + "C" + t.notSent);
-  EXPECT_EQ(entries[3].text, t.message + "D" + t.notSent);
-  EXPECT_EQ(entries[3].image, LogEntry::kFailure);
-  EXPECT_NE(entries[3].code, 0u);
+  EXPECT_EQ(entries[0].text, t.message + "A" + t.notSent);
+  EXPECT_EQ(entries[1].text, t.message + "B" + t.notSent);
+  EXPECT_EQ(entries[1].image, LogEntry::kFailure);
+  EXPECT_NE(entries[1].code, 0u);
 }
 
 TEST_F(SendDispatcher, AHugeMaxThreadsStillKeepsAtMostTheBoundAlive) {
