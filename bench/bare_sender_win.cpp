@@ -2,8 +2,11 @@
 // set of threads, each taking the next message and holding the same conversation Korvel's
 // own client holds with a computer known by its address (session request for *SMBSERVER,
 // the start of a message, one text block, its end), one connection per message.
-//   bare_sender.exe ADDRESS MESSAGES [THREADS]          (50 threads by default)
-// Prints "bare: N messages, F failed, T ms, R msg/s".
+//   bare_sender.exe ADDRESS MESSAGES [THREADS [MODE]]     (50 threads by default)
+// Prints "bare: N messages, F failed, T ms, R msg/s". MODE shows what one habit costs here:
+//   select       non-blocking sockets, each step waited for with select (what a sender
+//                with timeouts on every step does)
+//   new-threads  a new thread per message, at most THREADS at once
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -23,6 +26,8 @@ using namespace korvel::wire;
 
 namespace {
 
+bool g_select = false;  // MODE "select"
+
 bool SendAll(SOCKET s, const std::vector<uint8_t>& data) {
   size_t at = 0;
   while (at < data.size()) {
@@ -34,9 +39,27 @@ bool SendAll(SOCKET s, const std::vector<uint8_t>& data) {
   return true;
 }
 
+void WaitReadable(SOCKET s) {
+  fd_set ready;
+  FD_ZERO(&ready);
+  FD_SET(s, &ready);
+  timeval tv{5, 0};
+  select(0, &ready, nullptr, nullptr, &tv);
+}
+
 bool ReceiveAll(SOCKET s, uint8_t* into, size_t size) {
   size_t at = 0;
   while (at < size) {
+    if (g_select) {
+      int n = recv(s, reinterpret_cast<char*>(into + at), static_cast<int>(size - at), 0);
+      if (n > 0) {
+        at += static_cast<size_t>(n);
+        continue;
+      }
+      if (n == 0 || WSAGetLastError() != WSAEWOULDBLOCK) return false;
+      WaitReadable(s);
+      continue;
+    }
     int n = recv(s, reinterpret_cast<char*>(into + at), static_cast<int>(size - at), 0);
     if (n <= 0) return false;
     at += static_cast<size_t>(n);
@@ -71,6 +94,10 @@ bool DeliverOne(const sockaddr_in& to, const std::string& destination, const std
   BOOL on = TRUE;
   setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
   bool ok = connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0;
+  if (g_select) {
+    u_long nonBlocking = 1;
+    ioctlsocket(s, FIONBIO, &nonBlocking);
+  }
   uint8_t type = 0;
   std::vector<uint8_t> payload;
   ok = ok && SendAll(s, BuildSessionRequest(AnyServerName(), MakeNetbiosName("BENCH", 0x00))) &&
@@ -97,6 +124,8 @@ int main(int argc, char** argv) {
   const std::string address = argv[1];
   const int messages = std::atoi(argv[2]);
   const int threads = argc > 3 ? std::atoi(argv[3]) : 50;
+  const std::string mode = argc > 4 ? argv[4] : "";
+  g_select = mode == "select";
   sockaddr_in to{};
   to.sin_family = AF_INET;
   to.sin_port = htons(139);
@@ -105,16 +134,29 @@ int main(int argc, char** argv) {
 
   std::atomic<int> next{0}, failed{0};
   const auto t0 = std::chrono::steady_clock::now();
-  std::vector<std::thread> pool;
-  for (int i = 0; i < threads; ++i)
-    pool.emplace_back([&] {
-      while (next++ < messages)
+  if (mode == "new-threads") {
+    std::atomic<int> live{0};
+    for (int i = 0; i < messages; ++i) {
+      while (live >= threads) Sleep(1);
+      ++live;
+      std::thread([&] {
         if (!DeliverOne(to, address, text)) ++failed;
-    });
-  for (std::thread& t : pool) t.join();
+        --live;
+      }).detach();
+    }
+    while (live > 0) Sleep(1);
+  } else {
+    std::vector<std::thread> pool;
+    for (int i = 0; i < threads; ++i)
+      pool.emplace_back([&] {
+        while (next++ < messages)
+          if (!DeliverOne(to, address, text)) ++failed;
+      });
+    for (std::thread& t : pool) t.join();
+  }
   const double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-  std::printf("bare: %d messages, %d failed, %.0f ms, %.1f msg/s\n", messages, failed.load(), ms,
-              messages * 1000.0 / ms);
+  std::printf("bare%s%s: %d messages, %d failed, %.0f ms, %.1f msg/s\n", mode.empty() ? "" : " ",
+              mode.c_str(), messages, failed.load(), ms, messages * 1000.0 / ms);
   return failed ? 1 : 0;
 }
