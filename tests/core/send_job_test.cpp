@@ -175,6 +175,14 @@ TEST_F(SendDispatcher, ARefusedThreadWaitsForALiveWorkerAndNoNameIsDroppedUnsaid
   EXPECT_EQ(SentTo(true), (Names{"A", "B", "C", "D"}));
   EXPECT_EQ(rig.system->Started(), 2);
 
+  // A system that refuses the first thread it is asked for: asked again, it gives one.
+  rig = JobRig();
+  rig.policy->Set({true, 0});
+  rig.system->refuseFirst = 1;
+  RunJob("A B", 50);
+  EXPECT_EQ(SentTo(true), (Names{"A", "B"}));
+  EXPECT_EQ(rig.host->Entries().size(), 2u);
+
   // A system that gives no thread at all: the job says for each name that it was not
   // sent, in field order, and ends.
   rig = JobRig();
@@ -205,4 +213,34 @@ TEST_F(SendDispatcher, AHugeMaxThreadsStillKeepsAtMostTheBoundAlive) {
   ASSERT_TRUE(WaitFor([&] { return rig.host->Ended() == 1; }));
   EXPECT_EQ(rig.messenger->Sends().size(), 250u);
   EXPECT_EQ(rig.system->MostLive(), int{kMostLiveWorkers});
+}
+
+// A host that takes a batch at a time, slowly: lines that come meanwhile wait and go in
+// the next batch, each worker's lines in their order, and all of them before the end.
+TEST_F(SendDispatcher, LinesThatComeDuringAHandOverGoInTheNextBatchInOrder) {
+  struct BatchHost : RecordingHost {
+    bool HandOverBatch(const std::vector<LogEntry>& entries) noexcept override {
+      std::this_thread::sleep_for(5ms);
+      ++batches;
+      for (const LogEntry& e : entries) HandOver(e);
+      return true;
+    }
+    std::atomic<int> batches{0};
+  };
+  auto host = std::make_shared<BatchHost>();
+  rig.host = host;
+  ASSERT_TRUE(StartSendJob(rig.Job(8), {"me", "A B C D E F G H", "hi", 3, 0}));
+  ASSERT_TRUE(WaitFor([&] { return host->Ended() == 1; }));
+  const std::vector<std::string> texts = host->Texts();
+  ASSERT_EQ(texts.size(), 24u);
+  EXPECT_LT(host->batches, 24);
+  EXPECT_FALSE(host->Overlapped());
+  const SendTexts t = SendTexts::FromStringTable();
+  for (const char* name : {"A", "B", "C", "D", "E", "F", "G", "H"}) {
+    std::vector<std::string> mine;
+    for (const std::string& text : texts)
+      if (text.rfind(t.message + name + t.sent, 0) == 0) mine.push_back(text);
+    const std::string line = t.message + name + t.sent;
+    EXPECT_EQ(mine, (std::vector<std::string>{line + " 1", line + " 2", line + " 3"})) << name;
+  }
 }
