@@ -7,6 +7,7 @@
 #include "base/dpi_win.h"
 #include "base/text_win.h"
 #include "res/resource.h"
+#include "sending/failure_reasons.h"
 
 namespace korvel {
 
@@ -23,7 +24,7 @@ TDeliveryLog::TDeliveryLog(HWND parent, HIMAGELIST markImages, const Settings& s
                           LVS_SINGLESEL | LVS_OWNERDATA,
                       0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LV_LOG)),
                       GetModuleHandleW(nullptr), nullptr);
-  ListView_SetExtendedListViewStyle(lvLog, LVS_EX_FULLROWSELECT);
+  ListView_SetExtendedListViewStyle(lvLog, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
   ListView_SetImageList(lvLog, markImages, LVSIL_SMALL);
   LVCOLUMNW col{};
   col.mask = LVCF_TEXT | LVCF_WIDTH;
@@ -35,9 +36,11 @@ TDeliveryLog::TDeliveryLog(HWND parent, HIMAGELIST markImages, const Settings& s
   // The redraw timer finds the log here. No subclass: under Wine every message to a
   // subclassed window first asks the wineserver for the subclass's property.
   SetWindowLongPtrW(lvLog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  reasons_ = std::make_unique<LogReasons>(lvLog, [this](size_t row) { return Reason(row); });
 }
 
 TDeliveryLog::~TDeliveryLog() {
+  reasons_.reset();
   if (!IsWindow(lvLog)) return;
   KillTimer(lvLog, kRedrawTimer);
   SetWindowLongPtrW(lvLog, GWLP_USERDATA, 0);
@@ -80,20 +83,23 @@ void TDeliveryLog::ApplyDpi(UINT dpi, HIMAGELIST markImages) {
   FitInformation();
 }
 
-void TDeliveryLog::Insert(const LogEntry& entry) {
-  // The selected line keeps its selection as the lines below the new one move down.
+void TDeliveryLog::Insert(const LogEntry& entry) { Insert(std::vector<LogEntry>{entry}); }
+
+void TDeliveryLog::Insert(const std::vector<LogEntry>& entries) {
+  if (entries.empty()) return;
+  // The selected line keeps its selection as the lines below the new ones move down.
   // (Finding it walks the list: it is looked for only when there is one.)
   const int selected =
       ListView_GetSelectedCount(lvLog) ? ListView_GetNextItem(lvLog, -1, LVNI_SELECTED) : -1;
-  model_.Insert(entry, settings_.MaxLineLog);
+  for (const LogEntry& entry : entries) model_.Insert(entry, settings_.MaxLineLog);
   const int count = static_cast<int>(model_.Count());
   HoldRedraw();
   ListView_SetItemCountEx(lvLog, count, LVSICF_NOSCROLL);
   if (selected < 0) return;
+  const int moved = selected + static_cast<int>(entries.size());
   ListView_SetItemState(lvLog, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-  if (selected + 1 < count)
-    ListView_SetItemState(lvLog, selected + 1, LVIS_SELECTED | LVIS_FOCUSED,
-                          LVIS_SELECTED | LVIS_FOCUSED);
+  if (moved < count)
+    ListView_SetItemState(lvLog, moved, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 void TDeliveryLog::actClearLogExecute() {
@@ -102,7 +108,22 @@ void TDeliveryLog::actClearLogExecute() {
   if (!redrawHeld_) FitInformation();
 }
 
+std::wstring TDeliveryLog::Reason(size_t row) const {
+  if (row >= model_.Count()) return {};
+  const LogEntry& entry = model_.At(row);
+  if (entry.image != LogEntry::kFailure || entry.code == kNerrSuccess) return {};
+  const std::u16string reason = FailureReason(entry.code);
+  return {reason.begin(), reason.end()};
+}
+
 LRESULT TDeliveryLog::OnNotify(NMHDR* hdr) {
+  if (hdr->code == LVN_GETINFOTIPW) {
+    auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(hdr);
+    const std::wstring reason = tip->iItem < 0 ? std::wstring() : Reason(tip->iItem);
+    if (!reason.empty() && tip->pszText && tip->cchTextMax > 0)
+      lstrcpynW(tip->pszText, reason.c_str(), tip->cchTextMax);
+    return 0;
+  }
   if (hdr->code != LVN_GETDISPINFOW) return 0;
   LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(hdr)->item;
   if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= model_.Count()) return 0;

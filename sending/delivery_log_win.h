@@ -3,17 +3,19 @@
 // must be cheap: the list holds no lines of its own (an owner-data list over the log's
 // model, which it asks for what it shows), and it is redrawn at most every 50 ms (under
 // Wine a visible list redraws its scroll bar on the spot, some 5 ms, at every change of
-// its length).
+// its length). A failed line tells why as its tip, its text staying what it was.
 #pragma once
 
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 
 #include "app/settings.h"
 #include "sending/delivery_log.h"
+#include "sending/log_reasons_win.h"
 
 namespace korvel {
 
@@ -36,11 +38,19 @@ class TDeliveryLog {
   // The log insertion (UI thread): `entry` at the top, the oldest line beyond MaxLineLog
   // dropped.
   void Insert(const LogEntry& entry);
+  // The same for entries in the order they came, the last one ending at the top.
+  void Insert(const std::vector<LogEntry>& entries);
   void actClearLogExecute();
   size_t Count() const { return model_.Count(); }
 
-  // The list's notifications, forwarded by the main window: it asks here for what it shows.
+  // The list's notifications, forwarded by the main window: it asks here for what it shows
+  // and for a failed line's tip.
   LRESULT OnNotify(NMHDR* hdr);
+  // Why line `row` failed (its code and what it means), empty for a line that did not fail.
+  // The line's tip and what screen readers give as its description.
+  std::wstring Reason(size_t row) const;
+  // Whether the system's annotation service gives screen readers those reasons too.
+  bool ReasonsAnnotated() const { return reasons_ && reasons_->Annotated(); }
 
   // The "Дата" column: the user's short date, a blank, the user's long time.
   static std::wstring DateText(const LogTime& time);
@@ -54,6 +64,7 @@ class TDeliveryLog {
   const Settings& settings_;
   DeliveryLogModel model_;
   bool redrawHeld_ = false;
+  std::unique_ptr<LogReasons> reasons_;
 };
 
 }  // namespace korvel

@@ -1,8 +1,10 @@
-// The send job's dispatcher: the recipient field split into names, one worker per name,
-// at most MaxThreads alive, the ended ones reaped by polling, the flag lowered at the end.
+// The send job's dispatcher: the recipient field split into names, one worker per name on
+// at most MaxThreads (and never more than kMostLiveWorkers) threads, the ended ones reaped
+// by polling, the flag lowered at the end.
 #include "sending/send_job.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "base/string_table.h"
 #include "base/worker_guard.h"
@@ -14,6 +16,8 @@ namespace {
 // Polling periods: while waiting for a free worker place, and for the job's end.
 constexpr uint32_t kPlacePoll = 5;
 constexpr uint32_t kEndPoll = 100;
+// What the system gives when it refuses a thread (ERROR_NOT_ENOUGH_MEMORY).
+constexpr NetStatus kNoThread = 8;
 
 bool IsBlank(char c) {
   auto u = static_cast<unsigned char>(c);
@@ -38,9 +42,19 @@ SenderPolicy SenderPolicySource::Get() const noexcept {
   return {(v & 0x100) != 0, static_cast<uint8_t>(v & 0xFF)};
 }
 
-void SendJob::HandOver(const LogEntry& entry) {
-  std::lock_guard<std::mutex> lock(logLock);
-  host->HandOver(entry);
+void SendJob::HandOver(LogEntry entry) {
+  std::unique_lock<std::mutex> lock(logLock);
+  waiting_.push_back(std::move(entry));
+  if (handingOver_) return;
+  handingOver_ = true;
+  while (!waiting_.empty()) {
+    std::vector<LogEntry> batch;
+    batch.swap(waiting_);
+    lock.unlock();
+    host->HandOverBatch(batch);
+    lock.lock();
+  }
+  handingOver_ = false;
 }
 
 std::vector<std::string> SplitRecipients(std::string_view text) {
@@ -109,22 +123,70 @@ void TMenageThread::Execute() noexcept {
   job_->host->JobEnded();
 }
 
+namespace {
+// The names no thread has taken yet, shared by the dispatcher and the job's threads.
+class PendingNames {
+ public:
+  explicit PendingNames(std::vector<std::string> names) : names_(std::move(names)) {}
+  std::optional<std::string> Take() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (next_ == names_.size()) return std::nullopt;
+    return std::move(names_[next_++]);
+  }
+  size_t Left() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return names_.size() - next_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::string> names_;
+  size_t next_ = 0;
+};
+}  // namespace
+
 void TMenageThread::StartWorkers() {
-  const std::vector<std::string> names = SplitRecipients(order_.recipients);
-  // A MaxThreads of 0 or less would leave no place at all.
-  const size_t most = static_cast<size_t>(std::max(job_->maxThreads, 1));
-  live_.reserve(std::min(most, names.size()));
-  for (const std::string& name : names) {
-    if (job_->host->Closed()) return;
-    auto worker = std::make_shared<TSendThread>(job_, order_.sender, name, order_.message,
-                                                order_.count, order_.interval);
-    std::unique_ptr<JobThread> thread = job_->system->StartThread([worker] { worker->Execute(); });
-    if (!thread) return;
+  auto pending = std::make_shared<PendingNames>(SplitRecipients(order_.recipients));
+  // A MaxThreads of 0 or less would leave no place at all; one of 100000 must not ask
+  // for as many threads and sockets as there are names.
+  const size_t most =
+      std::clamp<size_t>(static_cast<size_t>(std::max(job_->maxThreads, 1)), 1, kMostLiveWorkers);
+  // One worker per name, each run whole on one thread; a thread whose worker has ended
+  // runs the next name's worker instead of ending, because a new thread costs some 4 ms
+  // under Wine, more than a whole delivery to a nearby receiver. So the places are threads.
+  auto body = [job = job_, order = order_, pending] {
+    while (!job->host->Closed()) {
+      std::optional<std::string> name = pending->Take();
+      if (!name) return;
+      TSendThread(job, order.sender, std::move(*name), order.message, order.count, order.interval)
+          .Execute();
+    }
+  };
+  const size_t wanted = std::min(most, pending->Left());
+  live_.reserve(wanted);
+  while (live_.size() < wanted && !job_->host->Closed()) {
+    std::unique_ptr<JobThread> thread = job_->system->StartThread(body);
+    if (!thread) break;  // the threads that run take the names this one would have
     live_.push_back(std::move(thread));
-    while (live_.size() >= most) {
+  }
+  // A refused thread is asked for again once the live ones have ended with names left,
+  // since their end gives back what the refusal lacked.
+  for (;;) {
+    while (!live_.empty()) {
       job_->system->Sleep(kPlacePoll);
       Reap();
     }
+    if (job_->host->Closed() || pending->Left() == 0) return;
+    if (std::unique_ptr<JobThread> thread = job_->system->StartThread(body)) {
+      live_.push_back(std::move(thread));
+      continue;
+    }
+    // Nothing runs and the system still gives no thread: say so for every name left.
+    const SendTexts& t = job_->texts;
+    while (std::optional<std::string> name = pending->Take())
+      job_->HandOver(LogEntry{t.message + *name + t.notSent, job_->system->Now(),
+                              LogEntry::kFailure, kNoThread});
+    return;
   }
 }
 

@@ -1,6 +1,6 @@
 // A send job: one press of a send command. The dispatcher `TMenageThread` splits the
 // recipients and runs one worker `TSendThread` per name, never more than `MaxThreads`
-// at once; every attempt is handed over, one at a time, to the log on the UI thread.
+// at once; every attempt is handed over, in batches, to the log on the UI thread.
 //
 // Everything a job's threads use belongs to the job (`SendJob`, shared by its threads),
 // so the job may outlive the window that started it: closing the program neither waits
@@ -33,6 +33,7 @@ struct LogEntry {
   std::string text;  // Windows-1251
   LogTime time;      // when the attempt's result was known
   int image = kFailure;
+  NetStatus code = kNerrSuccess;  // why a failure failed; 0 for a success
 };
 
 // The log texts from the string table, read on the UI thread when the job is made.
@@ -89,6 +90,13 @@ class JobHost {
   // Runs the log insertion of `entry` on the UI thread and returns when it has run;
   // false when it did not run. Never throws.
   virtual bool HandOver(const LogEntry& entry) noexcept = 0;
+  // The same for entries in their order; a host that can insert them in one go says so
+  // here, since each trip to the UI thread costs more than the insertion itself.
+  virtual bool HandOverBatch(const std::vector<LogEntry>& entries) noexcept {
+    bool all = true;
+    for (const LogEntry& e : entries) all = HandOver(e) && all;
+    return all;
+  }
   // The program is closing: there is no one left to tell, so the job winds down.
   virtual bool Closed() const noexcept = 0;
   // The job has ended and the send-in-progress flag is down.
@@ -104,14 +112,27 @@ struct SendJob {
   // The send-in-progress flag, also read by the window's commands.
   std::shared_ptr<std::atomic<uint8_t>> sendInProgress;
   SendTexts texts;
-  int maxThreads = 50;  // 0 or less acts as 1
+  int maxThreads = 50;  // 0 or less acts as 1; more than kMostLiveWorkers acts as that
   // The log hand-over lock: one hand-over of this job at a time. It is the job's own,
   // so it exists before the first worker and goes only after the last one.
   std::mutex logLock;
 
-  // Hands `entry` over under the log hand-over lock.
-  void HandOver(const LogEntry& entry);
+  // Hands `entry` over, one hand-over of the job at a time and in the order they come.
+  // A worker that comes while another hands over leaves its entry to that one and goes
+  // on; the one handing over takes along everything that came meanwhile, so the UI thread
+  // is asked once per batch rather than once per line. Every entry has been handed over
+  // before the last worker's last hand-over returns.
+  void HandOver(LogEntry entry);
+
+ private:
+  std::vector<LogEntry> waiting_;  // under logLock
+  bool handingOver_ = false;       // under logLock
 };
+
+// The most workers one job keeps alive at once, whatever MaxThreads says: each holds a
+// thread (its stack reserved) and a socket, and 200 of them already keep the receivers
+// of a LAN busy; ten thousand would exhaust a 2-core machine's handles before the network.
+constexpr size_t kMostLiveWorkers = 200;
 
 // What a send command asks for.
 struct JobOrder {

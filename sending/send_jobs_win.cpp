@@ -15,6 +15,9 @@ class WindowJobHost : public JobHost {
   bool HandOver(const LogEntry& entry) noexcept override {
     return uiCall_.Run([&] { log_.Insert(entry); });
   }
+  bool HandOverBatch(const std::vector<LogEntry>& entries) noexcept override {
+    return uiCall_.Run([&] { log_.Insert(entries); });
+  }
   bool Closed() const noexcept override { return uiCall_.Closed(); }
   void JobEnded() noexcept override { uiCall_.Wake(); }
 

@@ -73,11 +73,12 @@ void TSendThread::Run() {
     return;
   }
   Messenger& messenger = *job_->messenger;
-  if (messenger.MessageNameAdd(senderBuffer_.data()) != kNerrSuccess) {
+  if (const NetStatus status = messenger.MessageNameAdd(senderBuffer_.data());
+      status != kNerrSuccess) {
     const SendTexts& t = job_->texts;
     Report(t.cannotUseName + Cp1251FromUtf16(senderBuffer_.data()) + ". " + t.message + recipient_ +
                t.notSent,
-           LogEntry::kFailure);
+           LogEntry::kFailure, status);
     return;
   }
   NameRegistration registered(messenger, senderBuffer_.data());
@@ -90,9 +91,10 @@ void TSendThread::Repeat(const char16_t* fromName, const std::vector<uint8_t>& b
   const auto byteLength = static_cast<uint32_t>(2 * message_.size() + 1);
   const SendTexts& t = job_->texts;
   for (int32_t n = 1; n <= count_; ++n) {
-    if (job_->messenger->MessageBufferSend(recipientBuffer_.data(), fromName, buffer.data(),
-                                           byteLength) != kNerrSuccess) {
-      Report(t.message + recipient_ + t.notSent, LogEntry::kFailure);
+    if (const NetStatus status = job_->messenger->MessageBufferSend(
+            recipientBuffer_.data(), fromName, buffer.data(), byteLength);
+        status != kNerrSuccess) {
+      Report(t.message + recipient_ + t.notSent, LogEntry::kFailure, status);
       return;
     }
     std::string text = t.message + recipient_ + t.sent;
@@ -115,8 +117,8 @@ void TSendThread::Pause(uint32_t start) {
   }
 }
 
-void TSendThread::Report(std::string text, int image) {
-  job_->HandOver(LogEntry{std::move(text), job_->system->Now(), image});
+void TSendThread::Report(std::string text, int image, NetStatus code) {
+  job_->HandOver(LogEntry{std::move(text), job_->system->Now(), image, code});
 }
 
 }  // namespace korvel

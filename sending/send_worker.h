@@ -30,7 +30,7 @@ class TSendThread {
   void Run();
   void Repeat(const char16_t* fromName, const std::vector<uint8_t>& buffer, uint32_t start);
   void Pause(uint32_t start);
-  void Report(std::string text, int image);
+  void Report(std::string text, int image, NetStatus code = kNerrSuccess);
 
   std::shared_ptr<SendJob> job_;
   std::string sender_;

@@ -113,6 +113,10 @@ class FakeJobSystem : public JobSystem {
   std::atomic<uint32_t> ticks{1'000'000};
   // Threads the system starts before it refuses (-1: never refuses).
   std::atomic<int> threadsAllowed{-1};
+  // Threads the system holds at once before it refuses more (-1: no such limit).
+  std::atomic<int> roomFor{-1};
+  // Calls the system refuses before it gives threads again.
+  std::atomic<int> refuseFirst{0};
 
   uint32_t Ticks() override { return ticks; }
   void Sleep(uint32_t ms) override {
@@ -122,6 +126,11 @@ class FakeJobSystem : public JobSystem {
   LogTime Now() override { return kNow; }
   std::unique_ptr<JobThread> StartThread(std::function<void()> body) override {
     if (threadsAllowed == 0) return nullptr;
+    if (refuseFirst > 0) {
+      --refuseFirst;
+      return nullptr;
+    }
+    if (roomFor >= 0 && live_ >= roomFor) return nullptr;
     if (threadsAllowed > 0) --threadsAllowed;
     ++started_;
     int now = ++live_;

@@ -1,6 +1,6 @@
 // The send job's dispatcher on real threads: the splitting rule, the limit of live
-// workers, the order with one place, the flag and the lock living as long as the job,
-// and a failure part-way.
+// workers and its bound, the order with one place, the flag and the lock living as long
+// as the job, and a system that refuses threads.
 #include "sending/send_job.h"
 
 #include <gtest/gtest.h>
@@ -144,21 +144,103 @@ TEST_F(SendDispatcher, TheFlagAndTheLockLiveExactlyAsLongAsTheJob) {
   // No names at all: no worker, and the flag still comes down.
   rig.host = std::make_shared<RecordingHost>();
   RunJob("  \t ", 50);
-  EXPECT_EQ(rig.system->Started(), 3);
+  EXPECT_EQ(rig.system->Started(), 2);  // two places: the first thread free takes "C"
   EXPECT_EQ(*rig.flag, 0);
 }
 
-TEST_F(SendDispatcher, AJobThatFailsPartWayStillWaitsForItsLiveWorkers) {
+TEST_F(SendDispatcher, ARefusedThreadWaitsForALiveWorkerAndNoNameIsDroppedUnsaid) {
+  // A system with room for two threads: the others start as places come free.
+  rig.messenger->answer = [](const ScriptedMessenger::Call&) {
+    std::this_thread::sleep_for(2ms);
+    return 0u;
+  };
+  rig.system->roomFor = 2;
+  RunJob("A B C D E F", 50);
+  EXPECT_EQ(SentTo(true), (Names{"A", "B", "C", "D", "E", "F"}));
+  EXPECT_LE(rig.system->MostLive(), 2);
+  for (const LogEntry& e : rig.host->Entries()) EXPECT_EQ(e.image, LogEntry::kSuccess);
+
+  // A system that gives no more threads after the second: the two take every name.
+  rig = JobRig();
+  rig.policy->Set({true, 0});
   Gate gate;
   HoldDeliveries(gate);
-  rig.system->threadsAllowed = 2;  // the third thread is refused
+  rig.system->threadsAllowed = 2;
   ASSERT_TRUE(StartSendJob(rig.Job(), {"me", "A B C D", "hi", 1, 0}));
   ASSERT_TRUE(WaitFor([&] { return rig.messenger->Busy() == 2; }));
   std::this_thread::sleep_for(20ms);
   EXPECT_EQ(*rig.flag, 1);
   gate.Open();
   ASSERT_TRUE(WaitFor([&] { return rig.host->Ended() == 1; }));
-  EXPECT_EQ(*rig.flag, 0);
+  EXPECT_EQ(SentTo(true), (Names{"A", "B", "C", "D"}));
+  EXPECT_EQ(rig.system->Started(), 2);
+
+  // A system that refuses the first thread it is asked for: asked again, it gives one.
+  rig = JobRig();
+  rig.policy->Set({true, 0});
+  rig.system->refuseFirst = 1;
+  RunJob("A B", 50);
   EXPECT_EQ(SentTo(true), (Names{"A", "B"}));
   EXPECT_EQ(rig.host->Entries().size(), 2u);
+
+  // A system that gives no thread at all: the job says for each name that it was not
+  // sent, in field order, and ends.
+  rig = JobRig();
+  rig.policy->Set({true, 0});
+  rig.system->threadsAllowed = 0;
+  RunJob("A B", 50);
+  EXPECT_EQ(*rig.flag, 0);
+  EXPECT_TRUE(SentTo().empty());
+  const std::vector<LogEntry> entries = rig.host->Entries();
+  ASSERT_EQ(entries.size(), 2u);
+  const SendTexts t = SendTexts::FromStringTable();
+  EXPECT_EQ(entries[0].text, t.message + "A" + t.notSent);
+  EXPECT_EQ(entries[1].text, t.message + "B" + t.notSent);
+  EXPECT_EQ(entries[1].image, LogEntry::kFailure);
+  EXPECT_NE(entries[1].code, 0u);
+}
+
+TEST_F(SendDispatcher, AHugeMaxThreadsStillKeepsAtMostTheBoundAlive) {
+  Gate gate;
+  HoldDeliveries(gate);
+  std::string names;
+  for (int i = 0; i < 250; ++i) names += "N" + std::to_string(i) + " ";
+  ASSERT_TRUE(StartSendJob(rig.Job(100000), {"me", names, "hi", 1, 0}));
+  ASSERT_TRUE(WaitFor([&] { return rig.messenger->Busy() == int{kMostLiveWorkers}; }));
+  std::this_thread::sleep_for(20ms);
+  EXPECT_EQ(rig.system->Started(), int{kMostLiveWorkers});
+  gate.Open();
+  ASSERT_TRUE(WaitFor([&] { return rig.host->Ended() == 1; }));
+  EXPECT_EQ(rig.messenger->Sends().size(), 250u);
+  EXPECT_EQ(rig.system->MostLive(), int{kMostLiveWorkers});
+}
+
+// A host that takes a batch at a time, slowly: lines that come meanwhile wait and go in
+// the next batch, each worker's lines in their order, and all of them before the end.
+TEST_F(SendDispatcher, LinesThatComeDuringAHandOverGoInTheNextBatchInOrder) {
+  struct BatchHost : RecordingHost {
+    bool HandOverBatch(const std::vector<LogEntry>& entries) noexcept override {
+      std::this_thread::sleep_for(5ms);
+      ++batches;
+      for (const LogEntry& e : entries) HandOver(e);
+      return true;
+    }
+    std::atomic<int> batches{0};
+  };
+  auto host = std::make_shared<BatchHost>();
+  rig.host = host;
+  ASSERT_TRUE(StartSendJob(rig.Job(8), {"me", "A B C D E F G H", "hi", 3, 0}));
+  ASSERT_TRUE(WaitFor([&] { return host->Ended() == 1; }));
+  const std::vector<std::string> texts = host->Texts();
+  ASSERT_EQ(texts.size(), 24u);
+  EXPECT_LT(host->batches, 24);
+  EXPECT_FALSE(host->Overlapped());
+  const SendTexts t = SendTexts::FromStringTable();
+  for (const char* name : {"A", "B", "C", "D", "E", "F", "G", "H"}) {
+    std::vector<std::string> mine;
+    for (const std::string& text : texts)
+      if (text.rfind(t.message + name + t.sent, 0) == 0) mine.push_back(text);
+    const std::string line = t.message + name + t.sent;
+    EXPECT_EQ(mine, (std::vector<std::string>{line + " 1", line + " 2", line + " 3"})) << name;
+  }
 }

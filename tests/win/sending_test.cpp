@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <chrono>
 #include <initializer_list>
@@ -12,6 +13,7 @@
 #include "base/text.h"
 #include "base/text_win.h"
 #include "res/resource.h"
+#include "sending/failure_reasons.h"
 #include "sending/system_messenger_win.h"
 #include "sending/transport_win.h"
 #include "sending/wire_messenger.h"
@@ -75,6 +77,20 @@ class SendingWindow : public ::testing::Test, public FormFixture {
     ListView_GetItem(List(), &item);
     return item.iImage;
   }
+  // A line's tip as the list asks the main window for it when the mouse rests there.
+  std::wstring Tip(int row) {
+    wchar_t buf[512] = L"folded text";
+    NMLVGETINFOTIPW tip{};
+    tip.hdr.hwndFrom = List();
+    tip.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(List()));
+    tip.hdr.code = LVN_GETINFOTIPW;
+    tip.pszText = buf;
+    tip.cchTextMax = 512;
+    tip.iItem = row;
+    tip.iSubItem = 1;
+    SendMessageW(form->Handle(), WM_NOTIFY, tip.hdr.idFrom, reinterpret_cast<LPARAM>(&tip));
+    return buf;
+  }
   std::vector<std::string> Infos() {
     std::vector<std::string> rows;
     for (int i = 0; i < Rows(); ++i) rows.push_back(Info(i));
@@ -97,6 +113,27 @@ class SendingWindow : public ::testing::Test, public FormFixture {
   std::shared_ptr<FakeJobSystem> clock = std::make_shared<FakeJobSystem>();
 };
 
+// What a screen reader gets as the description of `child` (1 for the first line).
+std::wstring AccessibleDescription(HWND list, LONG child) {
+  static const GUID kAccessible = {
+      0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+  IAccessible* acc = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(list, static_cast<DWORD>(OBJID_CLIENT), kAccessible,
+                                        reinterpret_cast<void**>(&acc))) ||
+      !acc)
+    return {};
+  VARIANT id;
+  VariantInit(&id);
+  id.vt = VT_I4;
+  id.lVal = child;
+  BSTR text = nullptr;
+  std::wstring result;
+  if (SUCCEEDED(acc->get_accDescription(id, &text)) && text) result = text;
+  SysFreeString(text);
+  acc->Release();
+  return result;
+}
+
 }  // namespace
 
 TEST_F(SendingWindow, AMixedJobFillsTheLogNewestFirstWithMarksTextsAndDates) {
@@ -117,6 +154,18 @@ TEST_F(SendingWindow, AMixedJobFillsTheLogNewestFirstWithMarksTextsAndDates) {
   EXPECT_EQ(Mark(0), 1);
   EXPECT_EQ(Mark(1), 0);
   EXPECT_EQ(Mark(2), 1);
+  // The failed line tells why as its tip and its description; the others keep theirs.
+  EXPECT_TRUE(ListView_GetExtendedListViewStyle(List()) & LVS_EX_INFOTIP);
+  const std::u16string reason = FailureReason(53);
+  EXPECT_EQ(Tip(1), std::wstring(reason.begin(), reason.end()));
+  EXPECT_NE(Tip(1).find(L"53"), std::wstring::npos);
+  EXPECT_NE(Tip(1).find(L"не найден в сети"), std::wstring::npos);
+  EXPECT_EQ(Tip(0), L"folded text");
+  EXPECT_EQ(form->Log().Reason(1), Tip(1));
+  // A screen reader gets the same as the line's description where the system annotates.
+  if (form->Log().ReasonsAnnotated()) {
+    EXPECT_EQ(AccessibleDescription(List(), 2), Tip(1));
+  }
   // The user's short date, a blank, the user's long time.
   SYSTEMTIME st{2024, 5, 5, 17, 9, 5, 3, 0};
   wchar_t date[64], time[64], shown[128];
