@@ -10,14 +10,14 @@
 #include <vector>
 
 #include "app/command_table_win.h"
-#include "app/version_text.h"
-#include "app/version_win.h"
 #include "base/errors.h"
 #include "base/message_box_win.h"
 #include "base/registry_win.h"
 #include "base/string_table.h"
 #include "base/text.h"
 #include "base/text_win.h"
+#include "base/version_text.h"
+#include "base/version_win.h"
 #include "res/resource.h"
 
 namespace korvel {

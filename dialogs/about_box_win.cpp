@@ -8,10 +8,10 @@
 
 #include <algorithm>
 
-#include "app/version_win.h"
 #include "base/dpi_win.h"
 #include "base/string_table.h"
 #include "base/text_win.h"
+#include "base/version_win.h"
 #include "res/resource.h"
 
 namespace korvel {

@@ -12,7 +12,7 @@
 
 #include <string>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "sending/delivery_log.h"
 
 namespace korvel {
