@@ -52,12 +52,6 @@ TKorvelForm::~TKorvelForm() {
     quitOnDestroy_ = false;
     DestroyWindow(hwnd_);
   }
-  if (PopupMenu1) DestroyMenu(PopupMenu1);
-  if (PopupActionBarExTray) DestroyMenu(PopupActionBarExTray);
-  if (accelerators_) DestroyAcceleratorTable(accelerators_);
-  images.Free();
-  for (HGDIOBJ o : {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(barBrush_)})
-    if (o) DeleteObject(o);
 }
 
 bool TKorvelForm::Create() {
@@ -103,7 +97,7 @@ void TKorvelForm::UpdateCommands() {
     if (it != shownEnabled_.end() && it->second == enabled) continue;
     shownEnabled_[c.id] = enabled;
     UINT flags = MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED);
-    for (HMENU m : {ActionMainMenuBar1, PopupMenu1, PopupActionBarExTray})
+    for (HMENU m : {ActionMainMenuBar1, PopupMenu1.Get(), PopupActionBarExTray.Get()})
       if (m) EnableMenuItem(m, static_cast<UINT>(c.id), flags);
     SendMessageW(ActionToolBar1, TB_ENABLEBUTTON, static_cast<WPARAM>(c.id),
                  MAKELPARAM(enabled ? TRUE : FALSE, 0));

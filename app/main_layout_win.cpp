@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "app/command_table_win.h"
 #include "app/main_form_win.h"
@@ -39,7 +40,7 @@ int HeightOf(HWND window) {
 }  // namespace
 
 void TKorvelForm::CreateControls() {
-  barBrush_ = CreateSolidBrush(kBarColour);
+  barBrush_.Reset(CreateSolidBrush(kBarColour));
   images.Load(dpi_);
 
   ActionToolBar1 = MakeChild(hwnd_, TOOLBARCLASSNAMEW, L"",
@@ -79,10 +80,9 @@ void TKorvelForm::CreateControls() {
 }
 
 void TKorvelForm::ApplyDpi() {
-  if (font_) DeleteObject(font_);
-  font_ = CreateInterfaceFont(dpi_);
+  font_.Reset(CreateInterfaceFont(dpi_));
   for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
 
   SendMessageW(ActionToolBar1, TB_SETIMAGELIST, 0,
                reinterpret_cast<LPARAM>(images.ImageListToolBar));
@@ -113,7 +113,9 @@ void TKorvelForm::FormDpiChanged(UINT dpi, const RECT& suggested) {
 
 // Menus measure their images once: at another DPI they are built again.
 void TKorvelForm::CreateMenus() {
-  HMENU oldBar = ActionMainMenuBar1, oldTree = PopupMenu1, oldTray = PopupActionBarExTray;
+  // The menus before go once the window and the tray icon hold the new ones.
+  const Menu oldBar(ActionMainMenuBar1), oldTree(std::move(PopupMenu1)),
+      oldTray(std::move(PopupActionBarExTray));
   ActionMainMenuBar1 = BuildMenu(MainMenuLayout(), false, true);
   MENUINFO mi{};
   mi.cbSize = sizeof mi;
@@ -122,12 +124,10 @@ void TKorvelForm::CreateMenus() {
   SetMenuInfo(ActionMainMenuBar1, &mi);
   SetMenu(hwnd_, ActionMainMenuBar1);
   DrawMenuBar(hwnd_);
-  PopupMenu1 = BuildMenu(TreePopupLayout(), true, true);
-  PopupActionBarExTray = BuildMenu(TrayPopupLayout(), true, true);
+  PopupMenu1.Reset(BuildMenu(TreePopupLayout(), true, true));
+  PopupActionBarExTray.Reset(BuildMenu(TrayPopupLayout(), true, true));
   if (CoolTrayIcon1) CoolTrayIcon1->SetPopupMenu(PopupActionBarExTray);
-  for (HMENU old : {oldBar, oldTree, oldTray})
-    if (old) DestroyMenu(old);
-  if (!accelerators_) accelerators_ = BuildAccelerators();
+  if (!accelerators_) accelerators_.Reset(BuildAccelerators());
   shownEnabled_.clear();
   UpdateCommands();
 }

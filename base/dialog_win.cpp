@@ -5,10 +5,6 @@
 
 namespace korvel {
 
-Dialog::~Dialog() {
-  if (font_) DeleteObject(font_);
-}
-
 INT_PTR Dialog::RunModal(HWND owner, int templateId) {
   return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner,
                          &Dialog::StaticDialogProc, reinterpret_cast<LPARAM>(this));
@@ -85,10 +81,9 @@ void Dialog::Layout(int width, int height, std::span<const Place> places) {
   for (const Place& p : places)
     SetWindowPos(Item(p.id), nullptr, Scale(p.x), Scale(p.y), Scale(p.width), Scale(p.height),
                  SWP_NOZORDER | SWP_NOACTIVATE);
-  if (font_) DeleteObject(font_);
-  font_ = CreateInterfaceFont(dpi_);
+  font_.Reset(CreateInterfaceFont(dpi_));
   for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
 }
 
 void Dialog::CenterOn(HWND window) {

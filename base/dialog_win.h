@@ -9,6 +9,8 @@
 #include <span>
 #include <vector>
 
+#include "base/handles_win.h"
+
 namespace korvel {
 
 class Dialog {
@@ -16,7 +18,7 @@ class Dialog {
   Dialog() = default;
   Dialog(const Dialog&) = delete;
   Dialog& operator=(const Dialog&) = delete;
-  virtual ~Dialog();
+  virtual ~Dialog() = default;
 
   HWND Handle() const { return hwnd_; }
 
@@ -62,7 +64,7 @@ class Dialog {
   void DpiChanged(UINT dpi, const RECT& suggested);
 
   UINT dpi_ = 96;
-  HFONT font_ = nullptr;
+  Font font_;
   int layoutWidth_ = 0, layoutHeight_ = 0;
   std::vector<Place> layout_;
 };

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "base/dpi_win.h"
+#include "base/handles_win.h"
 #include "base/string_table.h"
 #include "base/text_win.h"
 #include "base/version_win.h"
@@ -63,31 +64,23 @@ std::wstring TextOf(HWND control) {
 class Measure {
  public:
   explicit Measure(HWND control)
-      : control_(control),
-        dc_(GetDC(control)),
-        old_(SelectObject(dc_, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)))) {
+      : dc_(control),
+        font_(dc_.Get(), reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0))) {
     TEXTMETRICW tm{};
-    GetTextMetricsW(dc_, &tm);
+    GetTextMetricsW(dc_.Get(), &tm);
     lineHeight = tm.tmHeight;
     // A glyph may reach past its advance (an italic or a bitmap font's last column).
     slack = std::max<int>(tm.tmOverhang, (tm.tmHeight + 7) / 8);
   }
-  ~Measure() {
-    SelectObject(dc_, old_);
-    ReleaseDC(control_, dc_);
-  }
-  Measure(const Measure&) = delete;
-  Measure& operator=(const Measure&) = delete;
-
   int Width(std::wstring_view text) const {
     SIZE size{};
-    GetTextExtentPoint32W(dc_, text.data(), static_cast<int>(text.size()), &size);
+    GetTextExtentPoint32W(dc_.Get(), text.data(), static_cast<int>(text.size()), &size);
     return size.cx;
   }
   // The lines `text` takes in `width`, wrapped as a label wraps it.
   int Lines(std::wstring_view text, int width) const {
     RECT r{0, 0, width, 0};
-    DrawTextW(dc_, text.data(), static_cast<int>(text.size()), &r,
+    DrawTextW(dc_.Get(), text.data(), static_cast<int>(text.size()), &r,
               DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
     return lineHeight > 0 ? std::max(1, static_cast<int>((r.bottom + lineHeight - 1) / lineHeight))
                           : 1;
@@ -97,9 +90,8 @@ class Measure {
   int slack = 0;
 
  private:
-  HWND control_;
-  HDC dc_;
-  HGDIOBJ old_;
+  WindowDc dc_;
+  Selection font_;
 };
 
 // How a label's text runs in `width`: its lines, and the width of the last one. The last
@@ -177,39 +169,33 @@ HBITMAP DecodePng(const void* bytes, DWORD size) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  Bitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!dib) return nullptr;
   const UINT stride = width * 4;
-  if (FAILED(pixels->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits)))) {
-    DeleteObject(dib);
+  if (FAILED(pixels->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits))))
     return nullptr;
-  }
-  return dib;
+  return dib.Release();
 }
 
 // The picture drawn for 96 or 192 DPI, whichever is nearer, brought to width x height:
 // from the larger drawing above 100 %, so that 150 % is a reduction and stays sharp.
 HBITMAP PictureFor(UINT dpi, int id96, int width, int height) {
-  HBITMAP source = LoadPngPicture(dpi <= 96 ? id96 : id96 + 1);
+  Bitmap source(LoadPngPicture(dpi <= 96 ? id96 : id96 + 1));
   if (!source) return nullptr;
   BITMAP bm{};
   GetObjectW(source, sizeof bm, &bm);
-  if (bm.bmWidth == width && bm.bmHeight == height) return source;
+  if (bm.bmWidth == width && bm.bmHeight == height) return source.Release();
 
-  HDC screen = GetDC(nullptr);
-  HBITMAP sized = CreateCompatibleBitmap(screen, width, height);
-  HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
-  HGDIOBJ oldFrom = SelectObject(from, source), oldTo = SelectObject(to, sized);
-  SetStretchBltMode(to, HALFTONE);
-  SetBrushOrgEx(to, 0, 0, nullptr);
-  StretchBlt(to, 0, 0, width, height, from, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
-  SelectObject(from, oldFrom);
-  SelectObject(to, oldTo);
-  DeleteDC(from);
-  DeleteDC(to);
-  ReleaseDC(nullptr, screen);
-  DeleteObject(source);
-  return sized;
+  const WindowDc screen(nullptr);
+  Bitmap sized(CreateCompatibleBitmap(screen.Get(), width, height));
+  const MemoryDc from(CreateCompatibleDC(screen.Get())), to(CreateCompatibleDC(screen.Get()));
+  {
+    const Selection fromPicture(from, source), toPicture(to, sized);
+    SetStretchBltMode(to, HALFTONE);
+    SetBrushOrgEx(to, 0, 0, nullptr);
+    StretchBlt(to, 0, 0, width, height, from, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+  }
+  return sized.Release();
 }
 
 }  // namespace
@@ -227,16 +213,12 @@ HBITMAP LoadPngPicture(int id) {
   return picture;
 }
 
-TAboutBox::~TAboutBox() { FreeDrawing(); }
-
+// The brush before the picture it was made from.
 void TAboutBox::FreeDrawing() {
-  for (HGDIOBJ* o :
-       {reinterpret_cast<HGDIOBJ*>(&titleFont_), reinterpret_cast<HGDIOBJ*>(&linkFont_),
-        reinterpret_cast<HGDIOBJ*>(&creditFont_), reinterpret_cast<HGDIOBJ*>(&backgroundBrush_),
-        reinterpret_cast<HGDIOBJ*>(&background_), reinterpret_cast<HGDIOBJ*>(&banner_)}) {
-    if (*o) DeleteObject(*o);
-    *o = nullptr;
-  }
+  for (Font* font : {&titleFont_, &linkFont_, &creditFont_}) font->Reset();
+  backgroundBrush_.Reset();
+  background_.Reset();
+  banner_.Reset();
 }
 
 // On a screen of another scale the box is laid out again; its fonts and pictures follow.
@@ -284,19 +266,21 @@ void TAboutBox::KeepOnScreen() {
 void TAboutBox::FormCreate() { SetWindowText1251(Item(IDC_ABOUT_LABEL1), GetVersionText(true)); }
 
 void TAboutBox::MakeFonts() {
-  titleFont_ = MakeFont(23, Dpi(), FW_BOLD, false, L"Times New Roman");
-  linkFont_ = MakeFont(11, Dpi(), FW_NORMAL, true, L"MS Sans Serif");
-  creditFont_ = MakeFont(11, Dpi(), FW_NORMAL, false, L"Tahoma");
-  SendMessageW(Item(IDC_ABOUT_LABEL1), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), FALSE);
-  SendMessageW(Item(IDC_ABOUT_LABEL2), WM_SETFONT, reinterpret_cast<WPARAM>(creditFont_), FALSE);
+  titleFont_.Reset(MakeFont(23, Dpi(), FW_BOLD, false, L"Times New Roman"));
+  linkFont_.Reset(MakeFont(11, Dpi(), FW_NORMAL, true, L"MS Sans Serif"));
+  creditFont_.Reset(MakeFont(11, Dpi(), FW_NORMAL, false, L"Tahoma"));
+  SendMessageW(Item(IDC_ABOUT_LABEL1), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.Get()),
+               FALSE);
+  SendMessageW(Item(IDC_ABOUT_LABEL2), WM_SETFONT, reinterpret_cast<WPARAM>(creditFont_.Get()),
+               FALSE);
   for (int id : kLinks)
-    SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), FALSE);
+    SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.Get()), FALSE);
 }
 
 void TAboutBox::MakePictures() {
-  background_ = PictureFor(Dpi(), IDB_ABOUT_BACKGROUND_96, Scale(kWidth), Scale(kHeight));
-  if (background_) backgroundBrush_ = CreatePatternBrush(background_);
-  banner_ = PictureFor(Dpi(), IDB_ABOUT_BANNER_96, Scale(kBannerWidth), Scale(kBannerHeight));
+  background_.Reset(PictureFor(Dpi(), IDB_ABOUT_BACKGROUND_96, Scale(kWidth), Scale(kHeight)));
+  if (background_) backgroundBrush_.Reset(CreatePatternBrush(background_));
+  banner_.Reset(PictureFor(Dpi(), IDB_ABOUT_BANNER_96, Scale(kBannerWidth), Scale(kBannerHeight)));
 }
 
 // The texts are measured in their fonts at the box's scale, which do not all grow in step
@@ -365,13 +349,11 @@ HBRUSH TAboutBox::LabelColor(HDC dc, HWND control) {
 
 void TAboutBox::DrawBanner(const DRAWITEMSTRUCT* dis) {
   if (!banner_) return;
-  HDC from = CreateCompatibleDC(dis->hDC);
-  HGDIOBJ old = SelectObject(from, banner_);
+  const MemoryDc from(CreateCompatibleDC(dis->hDC));
+  const Selection picture(from, banner_);
   BITMAP bm{};
   GetObjectW(banner_, sizeof bm, &bm);
   BitBlt(dis->hDC, dis->rcItem.left, dis->rcItem.top, bm.bmWidth, bm.bmHeight, from, 0, 0, SRCCOPY);
-  SelectObject(from, old);
-  DeleteDC(from);
 }
 
 bool TAboutBox::OnCommand(int id, int notifyCode, HWND control) {
@@ -405,7 +387,7 @@ INT_PTR TAboutBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
   handled = true;
   switch (msg) {
     case WM_CTLCOLORDLG:
-      if (backgroundBrush_) return reinterpret_cast<INT_PTR>(backgroundBrush_);
+      if (backgroundBrush_) return reinterpret_cast<INT_PTR>(backgroundBrush_.Get());
       break;
     case WM_CTLCOLORSTATIC:
       return reinterpret_cast<INT_PTR>(

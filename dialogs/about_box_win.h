@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "base/dialog_win.h"
+#include "base/handles_win.h"
 #include "dialogs/help_commands_win.h"
 
 namespace korvel {
@@ -13,7 +14,6 @@ namespace korvel {
 class TAboutBox : public Dialog {
  public:
   explicit TAboutBox(DocumentShell& shell) : shell_(shell) {}
-  ~TAboutBox() override;
 
   // Shows the box over `owner` (the program's main window) until it is closed.
   void ShowModal(HWND owner);
@@ -46,12 +46,12 @@ class TAboutBox : public Dialog {
 
   DocumentShell& shell_;
   HWND owner_ = nullptr;
-  HFONT titleFont_ = nullptr;   // Label1
-  HFONT linkFont_ = nullptr;    // the link labels
-  HFONT creditFont_ = nullptr;  // Label2
-  HBITMAP background_ = nullptr;
-  HBRUSH backgroundBrush_ = nullptr;
-  HBITMAP banner_ = nullptr;
+  Font titleFont_;   // Label1
+  Font linkFont_;    // the link labels
+  Font creditFont_;  // Label2
+  Bitmap background_;
+  Brush backgroundBrush_;
+  Bitmap banner_;
   bool pressed_ = false;  // the left button went down on the background
 };
 

@@ -1,6 +1,7 @@
 // The target group controls shared by the chooser and the server import.
 #include "import/group_picker_win.h"
 
+#include "base/handles_win.h"
 #include "base/string_table.h"
 #include "base/text_win.h"
 #include "res/resource.h"
@@ -11,12 +12,10 @@ namespace {
 // The group image of the address tree's node images.
 HIMAGELIST GroupImages() {
   HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 4, 0);
-  auto bmp = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_NODES),
-                                             IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  if (bmp) {
-    ImageList_Add(list, bmp, nullptr);
-    DeleteObject(bmp);
-  }
+  const Bitmap bmp(
+      static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_NODES),
+                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  if (bmp) ImageList_Add(list, bmp, nullptr);
   return list;
 }
 }  // namespace
@@ -31,14 +30,14 @@ GroupPicker::GroupPicker(HWND dialog)
       chkNewGroup(GetDlgItem(dialog, IDC_CHK_NEW_GROUP)),
       edNewGroup(GetDlgItem(dialog, IDC_ED_NEW_GROUP)),
       ImageList1_(GroupImages()) {
-  SendMessageW(cmbGroup, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList1_));
+  SendMessageW(cmbGroup, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList1_.Get()));
   Button_SetCheck(chkNewGroup, BST_UNCHECKED);
   EnableWindow(edNewGroup, FALSE);
 }
 
 GroupPicker::~GroupPicker() {
+  // The list goes after the box has let it go.
   if (IsWindow(cmbGroup)) SendMessageW(cmbGroup, CBEM_SETIMAGELIST, 0, 0);
-  ImageList_Destroy(ImageList1_);
 }
 
 void GroupPicker::Fill(std::vector<GroupChoice> groups) {

@@ -49,7 +49,6 @@ TComposePane::TComposePane(HWND parent, const Settings& settings, TSendJobs& job
 
 TComposePane::~TComposePane() {
   if (IsWindow(mMessage)) RemoveWindowSubclass(mMessage, &TComposePane::MessageBoxProc, 0);
-  if (senderBrush_) DeleteObject(senderBrush_);
 }
 
 void TComposePane::Place(HDWP& dwp, const RECT& area, UINT dpi) {
@@ -108,8 +107,7 @@ void TComposePane::ApplySenderPolicy() {
   bool enabled = settings_.WhatSend != 0;
   EnableWindow(edSender, enabled);
   senderColor_ = GetSysColor(enabled ? COLOR_WINDOW : COLOR_BTNFACE);
-  if (senderBrush_) DeleteObject(senderBrush_);
-  senderBrush_ = CreateSolidBrush(senderColor_);
+  senderBrush_.Reset(CreateSolidBrush(senderColor_));
   InvalidateRect(edSender, nullptr, TRUE);
   jobs_.PolicyChanged();
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/handles_win.h"
 #include "base/settings.h"
 #include "sending/send_jobs_win.h"
 
@@ -80,7 +81,7 @@ class TComposePane {
   HWND labelSender_ = nullptr;
   HWND groupMessage_ = nullptr;
   COLORREF senderColor_ = 0;
-  HBRUSH senderBrush_ = nullptr;
+  Brush senderBrush_;
   RECT panel3_{};
 };
 
