@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/command_table_win.h"
+#include "base/controls_win.h"
 #include "base/errors.h"
 #include "base/message_box_win.h"
 #include "base/registry_win.h"
@@ -99,8 +100,7 @@ void TKorvelForm::UpdateCommands() {
     UINT flags = MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED);
     for (HMENU m : {ActionMainMenuBar1, PopupMenu1.Get(), PopupActionBarExTray.Get()})
       if (m) EnableMenuItem(m, static_cast<UINT>(c.id), flags);
-    SendMessageW(ActionToolBar1, TB_ENABLEBUTTON, static_cast<WPARAM>(c.id),
-                 MAKELPARAM(enabled ? TRUE : FALSE, 0));
+    ToolbarEnableButton(ActionToolBar1, c.id, enabled);
   }
 }
 

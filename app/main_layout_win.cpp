@@ -11,6 +11,7 @@
 
 #include "app/command_table_win.h"
 #include "app/main_form_win.h"
+#include "base/controls_win.h"
 #include "base/dpi_win.h"
 #include "res/resource.h"
 
@@ -23,13 +24,6 @@ constexpr int kToolbarHeight = 26;
 constexpr int kSplitterSize = 3;
 constexpr int kMinRegion = 30;  // no splitter squeezes a region below this
 constexpr COLORREF kBarColour = RGB(226, 225, 219);
-
-HWND MakeChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle,
-               int id) {
-  return CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0,
-                         0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                         GetModuleHandleW(nullptr), nullptr);
-}
 
 int HeightOf(HWND window) {
   RECT r;
@@ -74,26 +68,21 @@ void TKorvelForm::CreateControls() {
   splitter2_ = std::make_unique<TSplitter>(hwnd_, IDC_SPLITTER2, TSplitter::Kind::Vertical,
                                            [this](int left) { SetTreeWidth(Unscale(left, dpi_)); });
   StatusBar1 = MakeChild(hwnd_, STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, 0, IDC_STATUSBAR);
-  SendMessageW(StatusBar1, SB_SETTEXTW, 0 | SBT_OWNERDRAW, 0);
+  StatusSetOwnerDrawn(StatusBar1, 0);
 
   ApplyDpi();
 }
 
 void TKorvelForm::ApplyDpi() {
   font_.Reset(CreateInterfaceFont(dpi_));
-  for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
+  SetFontOfChildren(hwnd_, font_, true);
 
-  SendMessageW(ActionToolBar1, TB_SETIMAGELIST, 0,
-               reinterpret_cast<LPARAM>(images.ImageListToolBar));
-  SendMessageW(ActionToolBar1, TB_SETDISABLEDIMAGELIST, 0,
-               reinterpret_cast<LPARAM>(images.ImageListToolBarGrey));
-  SendMessageW(ActionToolBar1, TB_SETBITMAPSIZE, 0, MAKELPARAM(images.size, images.size));
-  SendMessageW(ActionToolBar1, TB_SETBUTTONSIZE, 0, MAKELPARAM(S(23), S(22)));
+  ToolbarSetImages(ActionToolBar1, images.ImageListToolBar, images.ImageListToolBarGrey,
+                   images.size);
+  ToolbarSetButtonSize(ActionToolBar1, S(23), S(22));
   log_->ApplyDpi(dpi_, images.ImageListLog);
   addressBook_->ApplyDpi(dpi_, images.ImageListAdr);
-  int parts[] = {S(20), S(70)};
-  SendMessageW(StatusBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+  StatusSetParts(StatusBar1, {S(20), S(70)});
   if (CoolTrayIcon1) CoolTrayIcon1->SetIconList(images.ImageListIcon);
   CreateMenus();
 }
@@ -152,7 +141,7 @@ void TKorvelForm::LayoutControls() {
   RECT rc;
   GetClientRect(hwnd_, &rc);
   const int width = rc.right, height = rc.bottom;
-  SendMessageW(StatusBar1, WM_SIZE, 0, 0);
+  StatusFit(StatusBar1);
   const int statusHeight = HeightOf(StatusBar1);
 
   const int splitter = S(kSplitterSize), treeWidth = S(treeWidth_), logHeight = S(logHeight_);

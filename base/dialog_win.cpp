@@ -1,5 +1,6 @@
 #include "base/dialog_win.h"
 
+#include "base/controls_win.h"
 #include "base/dpi_win.h"
 #include "base/window_win.h"
 
@@ -82,8 +83,7 @@ void Dialog::Layout(int width, int height, std::span<const Place> places) {
     SetWindowPos(Item(p.id), nullptr, Scale(p.x), Scale(p.y), Scale(p.width), Scale(p.height),
                  SWP_NOZORDER | SWP_NOACTIVATE);
   font_.Reset(CreateInterfaceFont(dpi_));
-  for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+  SetFontOfChildren(hwnd_, font_, false);
 }
 
 void Dialog::CenterOn(HWND window) {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "base/controls_win.h"
 #include "base/dpi_win.h"
 #include "base/handles_win.h"
 #include "base/string_table.h"
@@ -63,9 +64,7 @@ std::wstring TextOf(HWND control) {
 // A control's text measured in its own font.
 class Measure {
  public:
-  explicit Measure(HWND control)
-      : dc_(control),
-        font_(dc_.Get(), reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0))) {
+  explicit Measure(HWND control) : dc_(control), font_(dc_.Get(), FontOf(control)) {
     TEXTMETRICW tm{};
     GetTextMetricsW(dc_.Get(), &tm);
     lineHeight = tm.tmHeight;
@@ -269,12 +268,9 @@ void TAboutBox::MakeFonts() {
   titleFont_.Reset(MakeFont(23, Dpi(), FW_BOLD, false, L"Times New Roman"));
   linkFont_.Reset(MakeFont(11, Dpi(), FW_NORMAL, true, L"MS Sans Serif"));
   creditFont_.Reset(MakeFont(11, Dpi(), FW_NORMAL, false, L"Tahoma"));
-  SendMessageW(Item(IDC_ABOUT_LABEL1), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.Get()),
-               FALSE);
-  SendMessageW(Item(IDC_ABOUT_LABEL2), WM_SETFONT, reinterpret_cast<WPARAM>(creditFont_.Get()),
-               FALSE);
-  for (int id : kLinks)
-    SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.Get()), FALSE);
+  SetFont(Item(IDC_ABOUT_LABEL1), titleFont_, false);
+  SetFont(Item(IDC_ABOUT_LABEL2), creditFont_, false);
+  for (int id : kLinks) SetFont(Item(id), linkFont_, false);
 }
 
 void TAboutBox::MakePictures() {

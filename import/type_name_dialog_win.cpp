@@ -1,6 +1,7 @@
 // The typed network name: OK is enabled once the box holds a name.
 #include "import/type_name_dialog_win.h"
 
+#include "base/controls_win.h"
 #include "base/text.h"
 #include "base/text_win.h"
 #include "res/resource.h"
@@ -30,7 +31,7 @@ bool TTypeNameDlg::OnInit() {
                  data_.workgroup
                      ? L"Не удалось показать сеть. Введите имя рабочей группы или домена:"
                      : L"Не удалось показать сеть. Введите имя компьютера:");
-  SendMessageW(Item(IDC_NAME_EDIT), EM_LIMITTEXT, kMaxName, 0);
+  EditLimitText(Item(IDC_NAME_EDIT), kMaxName);
   EnableWindow(Item(IDOK), FALSE);
   return true;
 }

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "base/controls_win.h"
 #include "base/dialog_win.h"
 #include "res/resource.h"
 
@@ -40,8 +41,8 @@ class TParamSend : public Dialog {
     Layout(kWidth, kHeight, kPlaces);
     for (auto [updown, value] : {std::pair{IDC_PARAM_UPDOWN1, data_.count},
                                  std::pair{IDC_PARAM_UPDOWN2, data_.interval}}) {
-      SendMessageW(Item(updown), UDM_SETRANGE32, 0, 100);
-      SendMessageW(Item(updown), UDM_SETPOS32, 0, value);
+      UpDownSetRange(Item(updown), 0, 100);
+      UpDownSetPosition(Item(updown), value);
     }
     CenterOn(owner_);
     return true;
@@ -71,9 +72,7 @@ class TParamSend : public Dialog {
 
  private:
   // The position as a 16-bit signed value, widened.
-  int32_t Position(int updown) const {
-    return static_cast<int16_t>(LOWORD(SendMessageW(Item(updown), UDM_GETPOS, 0, 0)));
-  }
+  int32_t Position(int updown) const { return UpDownPosition(Item(updown)); }
 
   ParamSendData& data_;
   HWND owner_ = nullptr;
