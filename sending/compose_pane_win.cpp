@@ -74,18 +74,15 @@ void TComposePane::PaintBevel(HDC dc) const {
   DrawEdge(dc, &r, EDGE_ETCHED, BF_RECT);
 }
 
-void TComposePane::LoadSenderHistory(const std::vector<std::string>& names,
-                                     const std::string& userName) {
-  ComboFill(edSender, names);
-  if (ComboCount(edSender) == 0) ComboAdd(edSender, userName);
-  ComboSelect(edSender, 0);
+void TComposePane::LoadSenderHistory(std::vector<std::string> names, const std::string& userName) {
+  senderHistory_ = std::move(names);
+  if (senderHistory_.empty()) senderHistory_.push_back(userName);
+  ShowSenderHistory();
 }
 
-std::vector<std::string> TComposePane::SenderHistory() const {
-  std::vector<std::string> names;
-  const int count = ComboCount(edSender);
-  for (int i = 0; i < count; ++i) names.push_back(ComboItem(edSender, i));
-  return names;
+void TComposePane::ShowSenderHistory() {
+  ComboFill(edSender, senderHistory_);
+  ComboSelect(edSender, 0);
 }
 
 void TComposePane::ApplySenderPolicy() {
@@ -160,15 +157,12 @@ void TComposePane::actNewExecute() {
 bool TComposePane::actSendUpdate() const { return !jobs_.Running(); }
 
 std::string TComposePane::AddToSenderList() {
-  std::vector<std::string> history = SenderHistory();
   const std::string sender =
-      korvel::AddToSenderList(history, GetWindowText1251(edSender), settings_.MaxSender);
-  ComboFill(edSender, history);
-  // The top entry selected; with no history left (MaxSender 0 or less) the box keeps the
-  // sender just used all the same.
-  if (!history.empty() && history.front() == sender)
-    ComboSelect(edSender, 0);
-  else
+      korvel::AddToSenderList(senderHistory_, GetWindowText1251(edSender), settings_.MaxSender);
+  ShowSenderHistory();
+  // With no history left (MaxSender 0 or less), or the sender trimmed off it, the box
+  // keeps the sender just used all the same.
+  if (senderHistory_.empty() || senderHistory_.front() != sender)
     SetWindowText1251(edSender, sender);
   return sender;
 }

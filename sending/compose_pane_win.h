@@ -41,10 +41,11 @@ class TComposePane {
   void PaintBevel(HDC dc) const;
   const RECT& PanelRect() const { return panel3_; }
 
-  // The sender history: filled at start from the stored names (the user's name when
-  // there are none), read back at exit.
-  void LoadSenderHistory(const std::vector<std::string>& names, const std::string& userName);
-  std::vector<std::string> SenderHistory() const;
+  // The sender history: the pane keeps it, newest first, and shows it in the sender box.
+  // Filled at start from the stored names (the user's name when there are none), handed
+  // back at exit.
+  void LoadSenderHistory(std::vector<std::string> names, const std::string& userName);
+  const std::vector<std::string>& SenderHistory() const { return senderHistory_; }
 
   // The settings' sender-name policy, applied to the sender box (enabled unless messages
   // go out under the computer's own name) and to the send jobs, running ones included.
@@ -72,6 +73,8 @@ class TComposePane {
                                          DWORD_PTR self);
   // The keys the message text box asks for, less Tab.
   static LRESULT MessageBoxKeys(LRESULT wanted, const MSG* key);
+  // Shows the history in the sender box, the newest entry selected.
+  void ShowSenderHistory();
 
   HWND owner_;
   const Settings& settings_;
@@ -82,6 +85,7 @@ class TComposePane {
   HWND groupMessage_ = nullptr;
   COLORREF senderColor_ = 0;
   Brush senderBrush_;
+  std::vector<std::string> senderHistory_;
   RECT panel3_{};
 };
 
