@@ -336,76 +336,61 @@ COLORREF LinkColour() {
   return lightness < 150 ? hot : RGB(0, 102, 204);
 }
 
-HBRUSH TAboutBox::LabelColor(HDC dc, HWND control) {
+HBRUSH TAboutBox::OnBackground(HDC) { return backgroundBrush_; }
+
+// The labels are transparent over the picture.
+HBRUSH TAboutBox::OnStaticColor(HDC dc, HWND control) {
   SetBkMode(dc, TRANSPARENT);
   const int id = GetDlgCtrlID(control);
   SetTextColor(dc, IsLink(id) ? LinkColour() : GetSysColor(COLOR_WINDOWTEXT));
   return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
 }
 
-void TAboutBox::DrawBanner(const DRAWITEMSTRUCT* dis) {
+// The banner, the one owner-drawn control.
+void TAboutBox::OnDrawItem(const DRAWITEMSTRUCT& item) {
   if (!banner_) return;
-  const MemoryDc from(CreateCompatibleDC(dis->hDC));
+  const MemoryDc from(CreateCompatibleDC(item.hDC));
   const Selection picture(from, banner_);
   BITMAP bm{};
   GetObjectW(banner_, sizeof bm, &bm);
-  BitBlt(dis->hDC, dis->rcItem.left, dis->rcItem.top, bm.bmWidth, bm.bmHeight, from, 0, 0, SRCCOPY);
+  BitBlt(item.hDC, item.rcItem.left, item.rcItem.top, bm.bmWidth, bm.bmHeight, from, 0, 0, SRCCOPY);
 }
 
-bool TAboutBox::OnCommand(int id, int notifyCode, HWND control) {
-  if (control && notifyCode == STN_CLICKED) {
-    switch (id) {
-      case IDC_ABOUT_IMAGE4:
-        Image4Click();
-        break;
-      case IDC_ABOUT_IMAGE3:
-      case IDC_ABOUT_LHOME:
-        Image3Click();
-        break;
-      case IDC_ABOUT_LMAIL:
-        lMailClick();
-        break;
-      case IDC_ABOUT_LFORUM:
-        lForumClick();
-        break;
-      case IDC_ABOUT_IMAGE2:
-      case IDC_ABOUT_LABEL7:
-        Image2Click();
-        break;
-    }
-    return true;
-  }
-  // Esc (and Enter) close the box too: it has no buttons to reach from the keyboard.
-  return Dialog::OnCommand(id, notifyCode, control);
-}
-
-INT_PTR TAboutBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
-  handled = true;
-  switch (msg) {
-    case WM_CTLCOLORDLG:
-      if (backgroundBrush_) return reinterpret_cast<INT_PTR>(backgroundBrush_.Get());
+// Esc (and Enter) close the box as OK and Cancel do: it has no buttons to reach from the
+// keyboard.
+void TAboutBox::OnClicked(int id) {
+  switch (id) {
+    case IDC_ABOUT_IMAGE4:
+      Image4Click();
       break;
-    case WM_CTLCOLORSTATIC:
-      return reinterpret_cast<INT_PTR>(
-          LabelColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));
-    case WM_DRAWITEM:
-      DrawBanner(reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
-      return TRUE;
-    case WM_SETCURSOR:
-      if (!HasHandCursor(reinterpret_cast<HWND>(wp))) break;
-      SetCursor(LoadCursorW(nullptr, IDC_HAND));
-      SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, TRUE);
-      return TRUE;
-    case WM_LBUTTONDOWN:
-      pressed_ = true;
-      return TRUE;
-    case WM_LBUTTONUP:
-      if (pressed_) Image1Click();
-      pressed_ = false;
-      return TRUE;
+    case IDC_ABOUT_IMAGE3:
+    case IDC_ABOUT_LHOME:
+      Image3Click();
+      break;
+    case IDC_ABOUT_LMAIL:
+      lMailClick();
+      break;
+    case IDC_ABOUT_LFORUM:
+      lForumClick();
+      break;
+    case IDC_ABOUT_IMAGE2:
+    case IDC_ABOUT_LABEL7:
+      Image2Click();
+      break;
   }
-  handled = false;
-  return 0;
+}
+
+bool TAboutBox::OnSetCursor(HWND control) {
+  if (!HasHandCursor(control)) return false;
+  SetCursor(LoadCursorW(nullptr, IDC_HAND));
+  return true;
+}
+
+void TAboutBox::OnLeftButtonDown() { pressed_ = true; }
+
+void TAboutBox::OnLeftButtonUp() {
+  if (pressed_) Image1Click();
+  pressed_ = false;
 }
 
 void TAboutBox::Image1Click() { End(IDCANCEL); }

@@ -28,8 +28,13 @@ class TAboutBox : public Dialog {
 
  protected:
   bool OnInit() override;
-  bool OnCommand(int id, int notifyCode, HWND control) override;
-  INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
+  void OnClicked(int id) override;
+  HBRUSH OnBackground(HDC dc) override;
+  HBRUSH OnStaticColor(HDC dc, HWND control) override;
+  void OnDrawItem(const DRAWITEMSTRUCT& item) override;
+  bool OnSetCursor(HWND control) override;
+  void OnLeftButtonDown() override;
+  void OnLeftButtonUp() override;
   void OnDpiChanged() override;
 
  private:
@@ -41,8 +46,6 @@ class TAboutBox : public Dialog {
   void FitTexts();
   bool IsLink(int id) const;
   bool HasHandCursor(HWND control) const;
-  HBRUSH LabelColor(HDC dc, HWND control);
-  void DrawBanner(const DRAWITEMSTRUCT* dis);
 
   DocumentShell& shell_;
   HWND owner_ = nullptr;

@@ -87,40 +87,39 @@ void TImportservDlg::ShowPage(int page) {
   UpdateWindow(hwnd_);
 }
 
-bool TImportservDlg::OnCommand(int id, int notifyCode, HWND control) {
-  if (notifyCode != BN_CLICKED) return Dialog::OnCommand(id, notifyCode, control);
+void TImportservDlg::OnClicked(int id) {
   switch (id) {
     case IDC_SRV_BUTTON3:
       Button3Click();
-      return true;
+      break;
     case IDC_SRV_BUTTON1:
       if (page_ == 0) Button1Click();
-      return true;
+      break;
     case IDC_SRV_BUTTON7:
       if (page_ == 1) Button7Click();
-      return true;
+      break;
     case IDC_SRV_BUTTON9:
       Button9Click();
-      return true;
+      break;
     case IDC_SRV_BUTTON6:
       Button6Click();
-      return true;
+      break;
     case IDC_CHK_NEW_GROUP:
       actNewNameExecute();
-      return true;
+      break;
     case IDC_SRV_BUTTON4:
       if (page_ == 2) Button4Click();
-      return true;
-    case IDOK:  // Enter where no default button is set
-      return true;
+      break;
     case IDC_SRV_BUTTON2:
     case IDC_SRV_BUTTON8:
     case IDC_SRV_BUTTON5:
       End(IDCANCEL);
-      return true;
+      break;
   }
-  return Dialog::OnCommand(id, notifyCode, control);
 }
+
+// Enter where no default button is set: the pages' own buttons finish the wizard.
+void TImportservDlg::OnOK() {}
 
 void TImportservDlg::Button3Click() {
   const std::string name =

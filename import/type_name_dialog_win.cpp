@@ -47,17 +47,14 @@ std::string TTypeNameDlg::TypedName() const {
   return Trim(name);
 }
 
-bool TTypeNameDlg::OnCommand(int id, int notifyCode, HWND control) {
-  if (id == IDC_NAME_EDIT && notifyCode == EN_CHANGE) {
-    EnableWindow(Item(IDOK), !TypedName().empty());
-    return true;
-  }
-  if (id == IDOK) {
-    data_.name = TypedName();
-    // Enter reaches here even with the button disabled.
-    if (data_.name.empty()) return true;
-  }
-  return Dialog::OnCommand(id, notifyCode, control);
+void TTypeNameDlg::OnEditChanged(int id) {
+  if (id == IDC_NAME_EDIT) EnableWindow(Item(IDOK), !TypedName().empty());
+}
+
+void TTypeNameDlg::OnOK() {
+  data_.name = TypedName();
+  // Enter reaches here even with the button disabled.
+  if (!data_.name.empty()) Dialog::OnOK();
 }
 
 bool ShowTypeNameDialog(HWND owner, TypeNameData& inOut) {

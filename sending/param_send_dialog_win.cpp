@@ -50,24 +50,16 @@ class TParamSend : public Dialog {
 
   // The values are what the up-down controls report as the dialog closes: typed digits
   // count as far as they accept them.
-  bool OnCommand(int id, int notifyCode, HWND control) override {
-    if (id == IDOK) {
-      data_.count = Position(IDC_PARAM_UPDOWN1);
-      data_.interval = Position(IDC_PARAM_UPDOWN2);
-    }
-    return Dialog::OnCommand(id, notifyCode, control);
+  void OnOK() override {
+    data_.count = Position(IDC_PARAM_UPDOWN1);
+    data_.interval = Position(IDC_PARAM_UPDOWN2);
+    Dialog::OnOK();
   }
 
-  INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override {
-    if (msg != WM_PAINT) return Dialog::OnMessage(msg, wp, lp, handled);
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd_, &ps);
+  void OnPaint(HDC dc) override {
     RECT bevel{Scale(kBevel1.left), Scale(kBevel1.top), Scale(kBevel1.right),
                Scale(kBevel1.bottom)};
     DrawEdge(dc, &bevel, EDGE_ETCHED, BF_RECT);
-    EndPaint(hwnd_, &ps);
-    handled = true;
-    return TRUE;
   }
 
  private:
