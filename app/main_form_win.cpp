@@ -67,7 +67,7 @@ bool TKorvelForm::Create() {
   CreateControls();
   LayoutControls();
   CreateTrayIcon();
-  Guarded([&] { FormCreate(); });
+  Guarded([&] { FormCreate(); }, L"Запуск программы");
   UpdateCommands();
   return true;
 }
@@ -114,6 +114,12 @@ void TKorvelForm::ExecuteCommand(int id) {
   if (!c) return;
   if (c->update && !(this->*c->update)()) return;
   (this->*c->execute)();
+}
+
+std::string TKorvelForm::Doing(UINT msg, WPARAM wp) const {
+  const Command* c = msg == WM_COMMAND ? FindCommand(LOWORD(wp)) : nullptr;
+  if (!c) return Window::Doing(msg, wp);
+  return Narrow(std::wstring(L"Выполнение команды «") + c->caption + L"»");
 }
 
 const wchar_t* TKorvelForm::HintFor(int commandId) {
@@ -268,7 +274,7 @@ void TKorvelForm::FormSessionEnd() {
 
 void TKorvelForm::ExitStep(const std::function<void()>& step) {
   if (!sessionEnding_) {
-    Guarded(step);
+    Guarded(step, L"Завершение работы программы");
     return;
   }
   try {

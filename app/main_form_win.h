@@ -149,6 +149,8 @@ class TKorvelForm : public TFormINI {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  // A command names itself.
+  std::string Doing(UINT msg, WPARAM wp) const override;
 
  private:
   void CreateControls();

@@ -2,6 +2,7 @@
 
 #include "base/controls_win.h"
 #include "base/dpi_win.h"
+#include "base/text_win.h"
 #include "base/window_win.h"
 
 namespace korvel {
@@ -21,7 +22,10 @@ INT_PTR CALLBACK Dialog::StaticDialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
   auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
   if (!self) return FALSE;
   INT_PTR result = FALSE;
-  if (!Guarded([&] { result = self->DialogProc(msg, wp, lp); })) {
+  const auto doing = [hwnd] {
+    return Narrow(L"Обработка действия в окне «") + GetWindowText1251(hwnd) + Narrow(L"»");
+  };
+  if (!GuardedAs([&] { result = self->DialogProc(msg, wp, lp); }, doing)) {
     // A dialog that could not be set up has nothing to show.
     if (msg == WM_INITDIALOG) EndDialog(hwnd, IDCANCEL);
   }

@@ -113,7 +113,8 @@ LRESULT CALLBACK TComposePane::MessageBoxProc(HWND hwnd, UINT msg, WPARAM wp, LP
       return MessageBoxKeys(DefSubclassProc(hwnd, msg, wp, lp), reinterpret_cast<const MSG*>(lp));
     case WM_KEYDOWN:
       if (wp == VK_ESCAPE) return 0;
-      Guarded([&] { reinterpret_cast<TComposePane*>(self)->mMessageKeyDown(wp); });
+      Guarded([&] { reinterpret_cast<TComposePane*>(self)->mMessageKeyDown(wp); },
+              L"Отправка сообщения по Ctrl+Enter");
       break;
     case WM_NCDESTROY:
       RemoveWindowSubclass(hwnd, &TComposePane::MessageBoxProc, 0);
