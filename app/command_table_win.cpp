@@ -65,6 +65,11 @@ const Command* FindCommand(int id) {
   return nullptr;
 }
 
+const wchar_t* HintOf(int commandId) {
+  const Command* c = FindCommand(commandId);
+  return c && c->hint ? c->hint : L"";
+}
+
 std::wstring ShortcutText(const Command& c) {
   if (!c.shortcutKey) return {};
   std::wstring text;

@@ -122,11 +122,6 @@ std::string TKorvelForm::Doing(UINT msg, WPARAM wp) const {
   return Narrow(std::wstring(L"Выполнение команды «") + c->caption + L"»");
 }
 
-const wchar_t* TKorvelForm::HintFor(int commandId) {
-  const Command* c = FindCommand(commandId);
-  return c && c->hint ? c->hint : L"";
-}
-
 void TKorvelForm::FormCreate() {
   *sendInProgress_ = 0;
   scannerFolder_ = GetRegistryString(HKEY_LOCAL_MACHINE, LoadStr(IDS_MAKER_REGISTRY_KEY),
@@ -224,7 +219,7 @@ LRESULT TKorvelForm::FormNotify(NMHDR* hdr) {
 }
 
 LRESULT TKorvelForm::ToolbarTip(NMTTDISPINFOW* info) {
-  info->lpszText = const_cast<wchar_t*>(HintFor(static_cast<int>(info->hdr.idFrom)));
+  info->lpszText = const_cast<wchar_t*>(HintOf(static_cast<int>(info->hdr.idFrom)));
   return 0;
 }
 

@@ -144,9 +144,6 @@ class TKorvelForm : public TFormINI {
   // The DPI the window is laid out for.
   UINT Dpi() const { return dpi_; }
 
-  // The text a toolbar button shows as its tooltip.
-  static const wchar_t* HintFor(int commandId);
-
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   // A command names itself.
