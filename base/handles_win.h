@@ -51,61 +51,39 @@ class Owned {
 
 namespace handle_traits {
 
-// Kernel handles: CreateFile says "none" with INVALID_HANDLE_VALUE, the rest with null.
-struct Kernel {
-  using Handle = HANDLE;
-  static Handle Empty() { return nullptr; }
-  static bool Valid(Handle h) { return h && h != INVALID_HANDLE_VALUE; }
-  static void Close(Handle h) { CloseHandle(h); }
-};
-
-struct Key {
-  using Handle = HKEY;
-  static Handle Empty() { return nullptr; }
-  static bool Valid(Handle h) { return h != nullptr; }
-  static void Close(Handle h) { RegCloseKey(h); }
-};
-
+// Handles that say "none" with null.
 template <typename T>
-struct Gdi {
+struct NullIsEmpty {
   using Handle = T;
   static Handle Empty() { return nullptr; }
   static bool Valid(Handle h) { return h != nullptr; }
-  static void Close(Handle h) { DeleteObject(h); }
 };
 
-struct MenuHandle {
-  using Handle = HMENU;
-  static Handle Empty() { return nullptr; }
-  static bool Valid(Handle h) { return h != nullptr; }
+// Kernel handles: CreateFile says "none" with INVALID_HANDLE_VALUE, the rest with null.
+struct Kernel : NullIsEmpty<HANDLE> {
+  static bool Valid(Handle h) { return h && h != INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) { CloseHandle(h); }
+};
+struct Key : NullIsEmpty<HKEY> {
+  static void Close(Handle h) { RegCloseKey(h); }
+};
+template <typename T>
+struct Gdi : NullIsEmpty<T> {
+  static void Close(T h) { DeleteObject(h); }
+};
+struct MenuHandle : NullIsEmpty<HMENU> {
   static void Close(Handle h) { DestroyMenu(h); }
 };
-
-struct Accelerators {
-  using Handle = HACCEL;
-  static Handle Empty() { return nullptr; }
-  static bool Valid(Handle h) { return h != nullptr; }
+struct Accelerators : NullIsEmpty<HACCEL> {
   static void Close(Handle h) { DestroyAcceleratorTable(h); }
 };
-
-struct IconHandle {
-  using Handle = HICON;
-  static Handle Empty() { return nullptr; }
-  static bool Valid(Handle h) { return h != nullptr; }
+struct IconHandle : NullIsEmpty<HICON> {
   static void Close(Handle h) { DestroyIcon(h); }
 };
-
-struct Images {
-  using Handle = HIMAGELIST;
-  static Handle Empty() { return nullptr; }
-  static bool Valid(Handle h) { return h != nullptr; }
+struct Images : NullIsEmpty<HIMAGELIST> {
   static void Close(Handle h) { ImageList_Destroy(h); }
 };
-
-struct MemoryDc {
-  using Handle = HDC;
-  static Handle Empty() { return nullptr; }
-  static bool Valid(Handle h) { return h != nullptr; }
+struct MemoryDc : NullIsEmpty<HDC> {
   static void Close(Handle h) { DeleteDC(h); }
 };
 
