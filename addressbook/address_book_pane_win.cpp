@@ -8,6 +8,7 @@
 #include "addressbook/recipient_file.h"
 #include "addressbook/recipients.h"
 #include "addressbook/tree_view_win.h"
+#include "base/controls_win.h"
 #include "base/dpi_win.h"
 #include "base/errors.h"
 #include "res/resource.h"
@@ -92,12 +93,12 @@ void TAddressBookPane::LoadAddressBook(const std::string& fileName) {
   // Read whole first, so that the control can be given the book a level at a time.
   MemoryTree book;
   TreeFileResult r = TreeLoadFromFile(fileName, book);
-  // A large book is drawn once, when it is all there.
-  SendMessageW(TreeAddresses, WM_SETREDRAW, FALSE, 0);
-  if (!tree_.AddAll(book) && r.status != TreeFileStatus::Failed)
-    r = {TreeFileStatus::Failed, "Out of memory", r.deepest, {}};
-  SendMessageW(TreeAddresses, WM_SETREDRAW, TRUE, 0);
-  RedrawWindow(TreeAddresses, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
+  {
+    // A large book is drawn once, when it is all there.
+    const RedrawPaused batch(TreeAddresses);
+    if (!tree_.AddAll(book) && r.status != TreeFileStatus::Failed)
+      r = {TreeFileStatus::Failed, "Out of memory", r.deepest, {}};
+  }
   fileState_ = r.status == TreeFileStatus::Failed ? FileState::ReadPartly : FileState::ReadWhole;
   NoteDepth(r.deepest);
   if (r.status == TreeFileStatus::Failed) throw KorvelError(r.error);

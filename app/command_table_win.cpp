@@ -1,6 +1,7 @@
 #include "app/command_table_win.h"
 
 #include "app/main_form_win.h"
+#include "base/controls_win.h"
 #include "res/resource.h"
 
 namespace korvel {
@@ -62,6 +63,11 @@ const Command* FindCommand(int id) {
   for (const Command& c : Commands())
     if (c.id == id) return &c;
   return nullptr;
+}
+
+const wchar_t* HintOf(int commandId) {
+  const Command* c = FindCommand(commandId);
+  return c && c->hint ? c->hint : L"";
 }
 
 std::wstring ShortcutText(const Command& c) {
@@ -248,10 +254,9 @@ HACCEL BuildAccelerators() {
 }
 
 void FillToolbar(HWND toolbar) {
-  SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   // Each button carries its hint as its text, which a screen reader announces; mixed
   // buttons show the text of none of them, so the bar stays image only.
-  SendMessageW(toolbar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
+  ToolbarInit(toolbar, TBSTYLE_EX_MIXEDBUTTONS);
   std::vector<TBBUTTON> buttons;
   for (int id : ToolbarLayout()) {
     TBBUTTON b{};
@@ -268,7 +273,7 @@ void FillToolbar(HWND toolbar) {
     }
     buttons.push_back(b);
   }
-  SendMessageW(toolbar, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+  ToolbarAddButtons(toolbar, buttons);
 }
 
 }  // namespace korvel

@@ -28,6 +28,8 @@ struct Command {
 
 const std::vector<Command>& Commands();
 const Command* FindCommand(int id);
+// The text a toolbar button shows as its tooltip: the command's hint, "" when it has none.
+const wchar_t* HintOf(int commandId);
 
 // "Ctrl+O", "F1" or "".
 std::wstring ShortcutText(const Command& c);

@@ -140,9 +140,11 @@ class TTrayIconHandler {
 
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == TrayCallbackMessage) {
-      Guarded([&] {
-        if (TCoolTrayIcon* icon = Find(static_cast<UINT>(wp))) icon->HandleNotification(lp);
-      });
+      Guarded(
+          [&] {
+            if (TCoolTrayIcon* icon = Find(static_cast<UINT>(wp))) icon->HandleNotification(lp);
+          },
+          L"Обработка щелчка по значку программы");
       return 0;
     }
     if (AnsweredByHandler(msg)) return 1;

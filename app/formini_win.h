@@ -8,8 +8,8 @@
 
 #include <windows.h>
 
-#include "app/settings.h"
 #include "base/ini_file.h"
+#include "base/settings.h"
 #include "base/window_win.h"
 
 namespace korvel {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/dpi_win.h"
+#include "base/handles_win.h"
 #include "res/resource.h"
 
 namespace korvel {
@@ -16,13 +17,10 @@ int StripId(int id16, int size) { return size == 16 ? id16 : size == 24 ? id16 +
 
 HIMAGELIST LoadStrip(int id16, int count, int size) {
   HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, count, 0);
-  auto bmp = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
-                                             MAKEINTRESOURCEW(StripId(id16, size)), IMAGE_BITMAP, 0,
-                                             0, LR_CREATEDIBSECTION));
-  if (bmp) {
-    ImageList_Add(list, bmp, nullptr);
-    DeleteObject(bmp);
-  }
+  const Bitmap bmp(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
+                                                   MAKEINTRESOURCEW(StripId(id16, size)),
+                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  if (bmp) ImageList_Add(list, bmp, nullptr);
   return list;
 }
 
@@ -37,7 +35,7 @@ HIMAGELIST GreyCopy(HIMAGELIST source, int size) {
     BITMAPINFO bi{};
     bi.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    HBITMAP copy = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const Bitmap copy(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     auto* out = static_cast<BYTE*>(bits);
     auto* in = static_cast<const BYTE*>(ds.dsBm.bmBits);
     const int stride = ds.dsBm.bmWidthBytes;
@@ -55,7 +53,6 @@ HIMAGELIST GreyCopy(HIMAGELIST source, int size) {
       }
     }
     ImageList_Add(grey, copy, nullptr);
-    DeleteObject(copy);
   }
   return grey;
 }
@@ -90,10 +87,9 @@ void ImageLists::Load(UINT dpi) {
   ImageListAdr = LoadStrip(IDB_NODES, 4, size);
   ImageListLog = LoadStrip(IDB_LOG, 2, size);
   ImageListIcon = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 1, 0);
-  auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KORVEL),
-                                            IMAGE_ICON, size, size, 0));
+  const Icon icon(static_cast<HICON>(LoadImageW(
+      GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KORVEL), IMAGE_ICON, size, size, 0)));
   ImageList_AddIcon(ImageListIcon, icon);
-  DestroyIcon(icon);
 }
 
 void ImageLists::Free() {

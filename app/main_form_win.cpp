@@ -10,14 +10,15 @@
 #include <vector>
 
 #include "app/command_table_win.h"
-#include "app/version_text.h"
-#include "app/version_win.h"
+#include "base/controls_win.h"
 #include "base/errors.h"
 #include "base/message_box_win.h"
 #include "base/registry_win.h"
 #include "base/string_table.h"
 #include "base/text.h"
 #include "base/text_win.h"
+#include "base/version_text.h"
+#include "base/version_win.h"
 #include "res/resource.h"
 
 namespace korvel {
@@ -52,12 +53,6 @@ TKorvelForm::~TKorvelForm() {
     quitOnDestroy_ = false;
     DestroyWindow(hwnd_);
   }
-  if (PopupMenu1) DestroyMenu(PopupMenu1);
-  if (PopupActionBarExTray) DestroyMenu(PopupActionBarExTray);
-  if (accelerators_) DestroyAcceleratorTable(accelerators_);
-  images.Free();
-  for (HGDIOBJ o : {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(barBrush_)})
-    if (o) DeleteObject(o);
 }
 
 bool TKorvelForm::Create() {
@@ -72,7 +67,7 @@ bool TKorvelForm::Create() {
   CreateControls();
   LayoutControls();
   CreateTrayIcon();
-  Guarded([&] { FormCreate(); });
+  Guarded([&] { FormCreate(); }, L"Запуск программы");
   UpdateCommands();
   return true;
 }
@@ -103,10 +98,9 @@ void TKorvelForm::UpdateCommands() {
     if (it != shownEnabled_.end() && it->second == enabled) continue;
     shownEnabled_[c.id] = enabled;
     UINT flags = MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED);
-    for (HMENU m : {ActionMainMenuBar1, PopupMenu1, PopupActionBarExTray})
+    for (HMENU m : {ActionMainMenuBar1, PopupMenu1.Get(), PopupActionBarExTray.Get()})
       if (m) EnableMenuItem(m, static_cast<UINT>(c.id), flags);
-    SendMessageW(ActionToolBar1, TB_ENABLEBUTTON, static_cast<WPARAM>(c.id),
-                 MAKELPARAM(enabled ? TRUE : FALSE, 0));
+    ToolbarEnableButton(ActionToolBar1, c.id, enabled);
   }
 }
 
@@ -122,9 +116,10 @@ void TKorvelForm::ExecuteCommand(int id) {
   (this->*c->execute)();
 }
 
-const wchar_t* TKorvelForm::HintFor(int commandId) {
-  const Command* c = FindCommand(commandId);
-  return c && c->hint ? c->hint : L"";
+std::string TKorvelForm::Doing(UINT msg, WPARAM wp) const {
+  const Command* c = msg == WM_COMMAND ? FindCommand(LOWORD(wp)) : nullptr;
+  if (!c) return Window::Doing(msg, wp);
+  return Narrow(std::wstring(L"Выполнение команды «") + c->caption + L"»");
 }
 
 void TKorvelForm::FormCreate() {
@@ -224,7 +219,7 @@ LRESULT TKorvelForm::FormNotify(NMHDR* hdr) {
 }
 
 LRESULT TKorvelForm::ToolbarTip(NMTTDISPINFOW* info) {
-  info->lpszText = const_cast<wchar_t*>(HintFor(static_cast<int>(info->hdr.idFrom)));
+  info->lpszText = const_cast<wchar_t*>(HintOf(static_cast<int>(info->hdr.idFrom)));
   return 0;
 }
 
@@ -274,7 +269,7 @@ void TKorvelForm::FormSessionEnd() {
 
 void TKorvelForm::ExitStep(const std::function<void()>& step) {
   if (!sessionEnding_) {
-    Guarded(step);
+    Guarded(step, L"Завершение работы программы");
     return;
   }
   try {

@@ -20,6 +20,7 @@
 #include "app/image_lists_win.h"
 #include "app/splitter_win.h"
 #include "base/dpi_win.h"
+#include "base/handles_win.h"
 #include "base/ui_thread_call_win.h"
 #include "dialogs/help_commands_win.h"
 #include "dialogs/options_dialog_win.h"
@@ -91,9 +92,9 @@ class TKorvelForm : public TFormINI {
   // Controls and menus of the form itself.
   HWND ActionToolBar1 = nullptr;
   HWND StatusBar1 = nullptr;
-  HMENU ActionMainMenuBar1 = nullptr;
-  HMENU PopupMenu1 = nullptr;
-  HMENU PopupActionBarExTray = nullptr;
+  HMENU ActionMainMenuBar1 = nullptr;  // the window's own, destroyed with it
+  Menu PopupMenu1;
+  Menu PopupActionBarExTray;
   ImageLists images;
   std::unique_ptr<TCoolTrayIcon> CoolTrayIcon1;
 
@@ -143,11 +144,10 @@ class TKorvelForm : public TFormINI {
   // The DPI the window is laid out for.
   UINT Dpi() const { return dpi_; }
 
-  // The text a toolbar button shows as its tooltip.
-  static const wchar_t* HintFor(int commandId);
-
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  // A command names itself.
+  std::string Doing(UINT msg, WPARAM wp) const override;
 
  private:
   void CreateControls();
@@ -193,11 +193,11 @@ class TKorvelForm : public TFormINI {
   std::unique_ptr<THelpCommands> help_;
   TServiceControl service_;
 
-  HFONT font_ = nullptr;
+  Font font_;
   std::unique_ptr<TSplitter> splitter1_;  // above the log
   std::unique_ptr<TSplitter> splitter2_;  // right of the tree
-  HACCEL accelerators_ = nullptr;
-  HBRUSH barBrush_ = nullptr;
+  AcceleratorTable accelerators_;
+  Brush barBrush_;
   UINT dpi_ = 96;
   int treeWidth_ = 161;
   int logHeight_ = 93;

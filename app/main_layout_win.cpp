@@ -7,9 +7,11 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "app/command_table_win.h"
 #include "app/main_form_win.h"
+#include "base/controls_win.h"
 #include "base/dpi_win.h"
 #include "res/resource.h"
 
@@ -23,13 +25,6 @@ constexpr int kSplitterSize = 3;
 constexpr int kMinRegion = 30;  // no splitter squeezes a region below this
 constexpr COLORREF kBarColour = RGB(226, 225, 219);
 
-HWND MakeChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle,
-               int id) {
-  return CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0,
-                         0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                         GetModuleHandleW(nullptr), nullptr);
-}
-
 int HeightOf(HWND window) {
   RECT r;
   GetWindowRect(window, &r);
@@ -39,7 +34,7 @@ int HeightOf(HWND window) {
 }  // namespace
 
 void TKorvelForm::CreateControls() {
-  barBrush_ = CreateSolidBrush(kBarColour);
+  barBrush_.Reset(CreateSolidBrush(kBarColour));
   images.Load(dpi_);
 
   ActionToolBar1 = MakeChild(hwnd_, TOOLBARCLASSNAMEW, L"",
@@ -73,27 +68,21 @@ void TKorvelForm::CreateControls() {
   splitter2_ = std::make_unique<TSplitter>(hwnd_, IDC_SPLITTER2, TSplitter::Kind::Vertical,
                                            [this](int left) { SetTreeWidth(Unscale(left, dpi_)); });
   StatusBar1 = MakeChild(hwnd_, STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, 0, IDC_STATUSBAR);
-  SendMessageW(StatusBar1, SB_SETTEXTW, 0 | SBT_OWNERDRAW, 0);
+  StatusSetOwnerDrawn(StatusBar1, 0);
 
   ApplyDpi();
 }
 
 void TKorvelForm::ApplyDpi() {
-  if (font_) DeleteObject(font_);
-  font_ = CreateInterfaceFont(dpi_);
-  for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+  font_.Reset(CreateInterfaceFont(dpi_));
+  SetFontOfChildren(hwnd_, font_, true);
 
-  SendMessageW(ActionToolBar1, TB_SETIMAGELIST, 0,
-               reinterpret_cast<LPARAM>(images.ImageListToolBar));
-  SendMessageW(ActionToolBar1, TB_SETDISABLEDIMAGELIST, 0,
-               reinterpret_cast<LPARAM>(images.ImageListToolBarGrey));
-  SendMessageW(ActionToolBar1, TB_SETBITMAPSIZE, 0, MAKELPARAM(images.size, images.size));
-  SendMessageW(ActionToolBar1, TB_SETBUTTONSIZE, 0, MAKELPARAM(S(23), S(22)));
+  ToolbarSetImages(ActionToolBar1, images.ImageListToolBar, images.ImageListToolBarGrey,
+                   images.size);
+  ToolbarSetButtonSize(ActionToolBar1, S(23), S(22));
   log_->ApplyDpi(dpi_, images.ImageListLog);
   addressBook_->ApplyDpi(dpi_, images.ImageListAdr);
-  int parts[] = {S(20), S(70)};
-  SendMessageW(StatusBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+  StatusSetParts(StatusBar1, {S(20), S(70)});
   if (CoolTrayIcon1) CoolTrayIcon1->SetIconList(images.ImageListIcon);
   CreateMenus();
 }
@@ -113,7 +102,9 @@ void TKorvelForm::FormDpiChanged(UINT dpi, const RECT& suggested) {
 
 // Menus measure their images once: at another DPI they are built again.
 void TKorvelForm::CreateMenus() {
-  HMENU oldBar = ActionMainMenuBar1, oldTree = PopupMenu1, oldTray = PopupActionBarExTray;
+  // The menus before go once the window and the tray icon hold the new ones.
+  const Menu oldBar(ActionMainMenuBar1), oldTree(std::move(PopupMenu1)),
+      oldTray(std::move(PopupActionBarExTray));
   ActionMainMenuBar1 = BuildMenu(MainMenuLayout(), false, true);
   MENUINFO mi{};
   mi.cbSize = sizeof mi;
@@ -122,12 +113,10 @@ void TKorvelForm::CreateMenus() {
   SetMenuInfo(ActionMainMenuBar1, &mi);
   SetMenu(hwnd_, ActionMainMenuBar1);
   DrawMenuBar(hwnd_);
-  PopupMenu1 = BuildMenu(TreePopupLayout(), true, true);
-  PopupActionBarExTray = BuildMenu(TrayPopupLayout(), true, true);
+  PopupMenu1.Reset(BuildMenu(TreePopupLayout(), true, true));
+  PopupActionBarExTray.Reset(BuildMenu(TrayPopupLayout(), true, true));
   if (CoolTrayIcon1) CoolTrayIcon1->SetPopupMenu(PopupActionBarExTray);
-  for (HMENU old : {oldBar, oldTree, oldTray})
-    if (old) DestroyMenu(old);
-  if (!accelerators_) accelerators_ = BuildAccelerators();
+  if (!accelerators_) accelerators_.Reset(BuildAccelerators());
   shownEnabled_.clear();
   UpdateCommands();
 }
@@ -152,7 +141,7 @@ void TKorvelForm::LayoutControls() {
   RECT rc;
   GetClientRect(hwnd_, &rc);
   const int width = rc.right, height = rc.bottom;
-  SendMessageW(StatusBar1, WM_SIZE, 0, 0);
+  StatusFit(StatusBar1);
   const int statusHeight = HeightOf(StatusBar1);
 
   const int splitter = S(kSplitterSize), treeWidth = S(treeWidth_), logHeight = S(logHeight_);

@@ -1,13 +1,11 @@
 #include "base/dialog_win.h"
 
+#include "base/controls_win.h"
 #include "base/dpi_win.h"
+#include "base/text_win.h"
 #include "base/window_win.h"
 
 namespace korvel {
-
-Dialog::~Dialog() {
-  if (font_) DeleteObject(font_);
-}
 
 INT_PTR Dialog::RunModal(HWND owner, int templateId) {
   return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner,
@@ -24,7 +22,10 @@ INT_PTR CALLBACK Dialog::StaticDialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
   auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
   if (!self) return FALSE;
   INT_PTR result = FALSE;
-  if (!Guarded([&] { result = self->DialogProc(msg, wp, lp); })) {
+  const auto doing = [hwnd] {
+    return Narrow(L"Обработка действия в окне «") + GetWindowText1251(hwnd) + Narrow(L"»");
+  };
+  if (!GuardedAs([&] { result = self->DialogProc(msg, wp, lp); }, doing)) {
     // A dialog that could not be set up has nothing to show.
     if (msg == WM_INITDIALOG) EndDialog(hwnd, IDCANCEL);
   }
@@ -40,25 +41,49 @@ INT_PTR Dialog::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_INITDIALOG:
       return OnInit() ? TRUE : FALSE;
     case WM_COMMAND:
-      return OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)) ? TRUE : FALSE;
+      Command(LOWORD(wp), HIWORD(wp));
+      return TRUE;
+    case WM_PAINT: {
+      const PaintScope paint(hwnd_);
+      OnPaint(paint.Dc());
+      return TRUE;
+    }
+    case WM_CTLCOLORDLG:
+      return reinterpret_cast<INT_PTR>(OnBackground(reinterpret_cast<HDC>(wp)));
+    case WM_CTLCOLORSTATIC:
+      return reinterpret_cast<INT_PTR>(
+          OnStaticColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));
+    case WM_DRAWITEM:
+      OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+      return TRUE;
+    case WM_SETCURSOR:
+      if (!OnSetCursor(reinterpret_cast<HWND>(wp))) return FALSE;
+      SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, TRUE);
+      return TRUE;
+    case WM_LBUTTONDOWN:
+      OnLeftButtonDown();
+      return TRUE;
+    case WM_LBUTTONUP:
+      OnLeftButtonUp();
+      return TRUE;
     case WM_DPICHANGED:
       DpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
       return TRUE;
   }
-  bool handled = false;
-  INT_PTR result = OnMessage(msg, wp, lp, handled);
-  return handled ? result : FALSE;
+  return FALSE;
 }
 
-bool Dialog::OnCommand(int id, int, HWND) {
-  if (id != IDOK && id != IDCANCEL) return false;
-  End(id);
-  return true;
-}
-
-INT_PTR Dialog::OnMessage(UINT, WPARAM, LPARAM, bool& handled) {
-  handled = false;
-  return 0;
+// A static control that notifies sends STN_CLICKED, which is BN_CLICKED's code. A click
+// may come without its control, as BM_CLICK's callers and the keyboard send it.
+void Dialog::Command(int id, int notifyCode) {
+  if (id == IDOK)
+    OnOK();
+  else if (id == IDCANCEL)
+    OnCancel();
+  else if (notifyCode == BN_CLICKED)
+    OnClicked(id);
+  else if (notifyCode == EN_CHANGE)
+    OnEditChanged(id);
 }
 
 void Dialog::End(INT_PTR result) { EndDialog(hwnd_, result); }
@@ -85,10 +110,8 @@ void Dialog::Layout(int width, int height, std::span<const Place> places) {
   for (const Place& p : places)
     SetWindowPos(Item(p.id), nullptr, Scale(p.x), Scale(p.y), Scale(p.width), Scale(p.height),
                  SWP_NOZORDER | SWP_NOACTIVATE);
-  if (font_) DeleteObject(font_);
-  font_ = CreateInterfaceFont(dpi_);
-  for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  font_.Reset(CreateInterfaceFont(dpi_));
+  SetFontOfChildren(hwnd_, font_, false);
 }
 
 void Dialog::CenterOn(HWND window) {

@@ -9,6 +9,8 @@
 #include <span>
 #include <vector>
 
+#include "base/handles_win.h"
+
 namespace korvel {
 
 class Dialog {
@@ -16,7 +18,7 @@ class Dialog {
   Dialog() = default;
   Dialog(const Dialog&) = delete;
   Dialog& operator=(const Dialog&) = delete;
-  virtual ~Dialog();
+  virtual ~Dialog() = default;
 
   HWND Handle() const { return hwnd_; }
 
@@ -31,13 +33,32 @@ class Dialog {
   // result End was given: IDCANCEL when the user pressed Esc or closed it.
   INT_PTR RunModal(HWND owner, int templateId);
 
+  // The hooks a dialog overrides for what it handles; the rest is the system's.
+  //
   // WM_INITDIALOG: lay out and fill the controls. Returns whether the system should set
   // the focus (false when the dialog set it itself).
   virtual bool OnInit() { return true; }
-  // WM_COMMAND from a control or a key. OK and Cancel end the dialog unless handled.
-  virtual bool OnCommand(int id, int notifyCode, HWND control);
-  // Any other message; `handled` false leaves it to the system.
-  virtual INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled);
+  // Enter or the OK button; ends the dialog with IDOK.
+  virtual void OnOK() { End(IDOK); }
+  // Esc, the close box or the Cancel button; ends the dialog with IDCANCEL.
+  virtual void OnCancel() { End(IDCANCEL); }
+  // A click on button `id`, or on a static control that notifies.
+  virtual void OnClicked(int /*id*/) {}
+  // The text of edit box `id` has changed.
+  virtual void OnEditChanged(int /*id*/) {}
+  // Drawing of the dialog's own under its controls.
+  virtual void OnPaint(HDC /*dc*/) {}
+  // The dialog's background brush, or nullptr for the system's.
+  virtual HBRUSH OnBackground(HDC /*dc*/) { return nullptr; }
+  // A static control's colours set in `dc` and its brush, or nullptr for the system's.
+  virtual HBRUSH OnStaticColor(HDC /*dc*/, HWND /*control*/) { return nullptr; }
+  // An owner-drawn control to draw.
+  virtual void OnDrawItem(const DRAWITEMSTRUCT& /*item*/) {}
+  // The mouse is over `control` (or the dialog): true when the hook set the cursor.
+  virtual bool OnSetCursor(HWND /*control*/) { return false; }
+  // The left mouse button on the dialog's own surface, outside its controls.
+  virtual void OnLeftButtonDown() {}
+  virtual void OnLeftButtonUp() {}
   // The dialog was moved to a screen of another scale and laid out again for it.
   virtual void OnDpiChanged() {}
 
@@ -58,11 +79,12 @@ class Dialog {
  private:
   static INT_PTR CALLBACK StaticDialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   INT_PTR DialogProc(UINT msg, WPARAM wp, LPARAM lp);
+  void Command(int id, int notifyCode);
 
   void DpiChanged(UINT dpi, const RECT& suggested);
 
   UINT dpi_ = 96;
-  HFONT font_ = nullptr;
+  Font font_;
   int layoutWidth_ = 0, layoutHeight_ = 0;
   std::vector<Place> layout_;
 };

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "base/file_io.h"
+#include "base/handles_win.h"
 #include "base/text.h"
 #include "base/text_win.h"
 
@@ -29,13 +30,13 @@ void SetError(std::string* error, DWORD code) {
 
 // Creates a new file beside `target` under a name nothing holds yet: an existing file
 // or folder of that name (either refuses CREATE_NEW) only moves on to the next name.
-HANDLE CreateNewBeside(const std::wstring& target, std::wstring& temp) {
+UniqueHandle CreateNewBeside(const std::wstring& target, std::wstring& temp) {
   for (int attempt = 1;; ++attempt) {
     temp = target + L".~" + std::to_wstring(GetCurrentProcessId()) + L"-" +
            std::to_wstring(attempt) + L".tmp";
-    HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE || attempt == 100) return h;
+    UniqueHandle h(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (h || attempt == 100) return h;
     DWORD err = GetLastError();
     bool taken = err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS ||
                  GetFileAttributesW(temp.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -49,9 +50,10 @@ HANDLE CreateNewBeside(const std::wstring& target, std::wstring& temp) {
 
 ReadStatus ReadWholeFile(const std::string& path, std::string& out, std::string* error) {
   out.clear();
-  HANDLE h = CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
+  const UniqueHandle h(CreateFileW(WidePath(path).c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h) {
     DWORD err = GetLastError();
     if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return ReadStatus::NotFound;
     SetError(error, err);
@@ -62,13 +64,11 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& out, std::string*
     DWORD n = 0;
     if (!ReadFile(h, buf, sizeof buf, &n, nullptr)) {
       SetError(error, GetLastError());
-      CloseHandle(h);
       return ReadStatus::Failed;
     }
     if (n == 0) break;
     out.append(buf, n);
   }
-  CloseHandle(h);
   return ReadStatus::Ok;
 }
 
@@ -81,8 +81,8 @@ WriteStatus ReplaceFileContents(const std::string& path, const std::string& data
     return WriteStatus::NotCreated;
   }
   std::wstring temp;
-  HANDLE h = CreateNewBeside(target, temp);
-  if (h == INVALID_HANDLE_VALUE) {
+  UniqueHandle h = CreateNewBeside(target, temp);
+  if (!h) {
     SetError(error, GetLastError());
     return WriteStatus::NotCreated;
   }
@@ -96,7 +96,8 @@ WriteStatus ReplaceFileContents(const std::string& path, const std::string& data
   }
   if (ok) ok = FlushFileBuffers(h);
   DWORD err = ok ? 0 : GetLastError();
-  if (!CloseHandle(h) && ok) {
+  // A close can fail where the last data is written out: it is checked like a write.
+  if (!CloseHandle(h.Release()) && ok) {
     ok = false;
     err = GetLastError();
   }

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "base/handles_win.h"
 #include "base/text_win.h"
 
 namespace korvel {
@@ -11,8 +12,8 @@ namespace {
 // True when the value is a string; `text` is then what it holds.
 bool QueryString(HKEY root, const std::wstring& path, const std::wstring& name, REGSAM view,
                  std::wstring& text) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
+  RegKey key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE | view, key.Put()) != ERROR_SUCCESS)
     return false;
   DWORD type = 0, size = 0;
   bool found =
@@ -27,7 +28,6 @@ bool QueryString(HKEY root, const std::wstring& path, const std::wstring& name, 
             (type == REG_SZ || type == REG_EXPAND_SZ);
     if (found) text.assign(buf.data());  // up to the first zero character
   }
-  RegCloseKey(key);
   return found;
 }
 }  // namespace

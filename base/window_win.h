@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <exception>
+#include <string>
+
 namespace korvel {
 
 class Window {
@@ -21,14 +24,29 @@ class Window {
 
  protected:
   virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) = 0;
+  // What the window was doing with `msg`, in the user's words (Windows-1251), for the
+  // message that tells of a failure.
+  virtual std::string Doing(UINT msg, WPARAM wp) const;
   LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }
 
   HWND hwnd_ = nullptr;
 };
 
-// Runs `fn`; an exception it raises is shown in a message box and stops there.
+// What the program was doing when it failed, for the message that tells of a failure.
+constexpr const wchar_t* kDoingWindow = L"Обработка действия в окне";
+
+// Runs `fn`; an exception it raises is shown in a message box and stops there: a
+// KorvelError with its own text, anything else as a Russian message that says what the
+// program was `doing`. The exception's own text goes to the trace, never to the user.
 template <typename Fn>
-bool Guarded(Fn&& fn);
+bool Guarded(Fn&& fn, const wchar_t* doing = kDoingWindow);
+// The same, with the description (Windows-1251) made only when something failed.
+template <typename Fn, typename Describe>
+bool GuardedAs(Fn&& fn, Describe&& describe);
+
+// Shows a KorvelError's text, or for any other failure (`failure` nullptr when it was no
+// std::exception) "<doing>: внутренняя ошибка программы." and traces what it was.
+void ShowFailure(const std::string& doing, const std::exception* failure) noexcept;
 
 }  // namespace korvel
 

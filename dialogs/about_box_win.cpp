@@ -8,10 +8,12 @@
 
 #include <algorithm>
 
-#include "app/version_win.h"
+#include "base/controls_win.h"
 #include "base/dpi_win.h"
+#include "base/handles_win.h"
 #include "base/string_table.h"
 #include "base/text_win.h"
+#include "base/version_win.h"
 #include "res/resource.h"
 
 namespace korvel {
@@ -62,32 +64,22 @@ std::wstring TextOf(HWND control) {
 // A control's text measured in its own font.
 class Measure {
  public:
-  explicit Measure(HWND control)
-      : control_(control),
-        dc_(GetDC(control)),
-        old_(SelectObject(dc_, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)))) {
+  explicit Measure(HWND control) : dc_(control), font_(dc_.Get(), FontOf(control)) {
     TEXTMETRICW tm{};
-    GetTextMetricsW(dc_, &tm);
+    GetTextMetricsW(dc_.Get(), &tm);
     lineHeight = tm.tmHeight;
     // A glyph may reach past its advance (an italic or a bitmap font's last column).
     slack = std::max<int>(tm.tmOverhang, (tm.tmHeight + 7) / 8);
   }
-  ~Measure() {
-    SelectObject(dc_, old_);
-    ReleaseDC(control_, dc_);
-  }
-  Measure(const Measure&) = delete;
-  Measure& operator=(const Measure&) = delete;
-
   int Width(std::wstring_view text) const {
     SIZE size{};
-    GetTextExtentPoint32W(dc_, text.data(), static_cast<int>(text.size()), &size);
+    GetTextExtentPoint32W(dc_.Get(), text.data(), static_cast<int>(text.size()), &size);
     return size.cx;
   }
   // The lines `text` takes in `width`, wrapped as a label wraps it.
   int Lines(std::wstring_view text, int width) const {
     RECT r{0, 0, width, 0};
-    DrawTextW(dc_, text.data(), static_cast<int>(text.size()), &r,
+    DrawTextW(dc_.Get(), text.data(), static_cast<int>(text.size()), &r,
               DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
     return lineHeight > 0 ? std::max(1, static_cast<int>((r.bottom + lineHeight - 1) / lineHeight))
                           : 1;
@@ -97,9 +89,8 @@ class Measure {
   int slack = 0;
 
  private:
-  HWND control_;
-  HDC dc_;
-  HGDIOBJ old_;
+  WindowDc dc_;
+  Selection font_;
 };
 
 // How a label's text runs in `width`: its lines, and the width of the last one. The last
@@ -177,39 +168,33 @@ HBITMAP DecodePng(const void* bytes, DWORD size) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  Bitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!dib) return nullptr;
   const UINT stride = width * 4;
-  if (FAILED(pixels->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits)))) {
-    DeleteObject(dib);
+  if (FAILED(pixels->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits))))
     return nullptr;
-  }
-  return dib;
+  return dib.Release();
 }
 
 // The picture drawn for 96 or 192 DPI, whichever is nearer, brought to width x height:
 // from the larger drawing above 100 %, so that 150 % is a reduction and stays sharp.
 HBITMAP PictureFor(UINT dpi, int id96, int width, int height) {
-  HBITMAP source = LoadPngPicture(dpi <= 96 ? id96 : id96 + 1);
+  Bitmap source(LoadPngPicture(dpi <= 96 ? id96 : id96 + 1));
   if (!source) return nullptr;
   BITMAP bm{};
   GetObjectW(source, sizeof bm, &bm);
-  if (bm.bmWidth == width && bm.bmHeight == height) return source;
+  if (bm.bmWidth == width && bm.bmHeight == height) return source.Release();
 
-  HDC screen = GetDC(nullptr);
-  HBITMAP sized = CreateCompatibleBitmap(screen, width, height);
-  HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
-  HGDIOBJ oldFrom = SelectObject(from, source), oldTo = SelectObject(to, sized);
-  SetStretchBltMode(to, HALFTONE);
-  SetBrushOrgEx(to, 0, 0, nullptr);
-  StretchBlt(to, 0, 0, width, height, from, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
-  SelectObject(from, oldFrom);
-  SelectObject(to, oldTo);
-  DeleteDC(from);
-  DeleteDC(to);
-  ReleaseDC(nullptr, screen);
-  DeleteObject(source);
-  return sized;
+  const WindowDc screen(nullptr);
+  Bitmap sized(CreateCompatibleBitmap(screen.Get(), width, height));
+  const MemoryDc from(CreateCompatibleDC(screen.Get())), to(CreateCompatibleDC(screen.Get()));
+  {
+    const Selection fromPicture(from, source), toPicture(to, sized);
+    SetStretchBltMode(to, HALFTONE);
+    SetBrushOrgEx(to, 0, 0, nullptr);
+    StretchBlt(to, 0, 0, width, height, from, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+  }
+  return sized.Release();
 }
 
 }  // namespace
@@ -227,16 +212,12 @@ HBITMAP LoadPngPicture(int id) {
   return picture;
 }
 
-TAboutBox::~TAboutBox() { FreeDrawing(); }
-
+// The brush before the picture it was made from.
 void TAboutBox::FreeDrawing() {
-  for (HGDIOBJ* o :
-       {reinterpret_cast<HGDIOBJ*>(&titleFont_), reinterpret_cast<HGDIOBJ*>(&linkFont_),
-        reinterpret_cast<HGDIOBJ*>(&creditFont_), reinterpret_cast<HGDIOBJ*>(&backgroundBrush_),
-        reinterpret_cast<HGDIOBJ*>(&background_), reinterpret_cast<HGDIOBJ*>(&banner_)}) {
-    if (*o) DeleteObject(*o);
-    *o = nullptr;
-  }
+  for (Font* font : {&titleFont_, &linkFont_, &creditFont_}) font->Reset();
+  backgroundBrush_.Reset();
+  background_.Reset();
+  banner_.Reset();
 }
 
 // On a screen of another scale the box is laid out again; its fonts and pictures follow.
@@ -284,19 +265,18 @@ void TAboutBox::KeepOnScreen() {
 void TAboutBox::FormCreate() { SetWindowText1251(Item(IDC_ABOUT_LABEL1), GetVersionText(true)); }
 
 void TAboutBox::MakeFonts() {
-  titleFont_ = MakeFont(23, Dpi(), FW_BOLD, false, L"Times New Roman");
-  linkFont_ = MakeFont(11, Dpi(), FW_NORMAL, true, L"MS Sans Serif");
-  creditFont_ = MakeFont(11, Dpi(), FW_NORMAL, false, L"Tahoma");
-  SendMessageW(Item(IDC_ABOUT_LABEL1), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), FALSE);
-  SendMessageW(Item(IDC_ABOUT_LABEL2), WM_SETFONT, reinterpret_cast<WPARAM>(creditFont_), FALSE);
-  for (int id : kLinks)
-    SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), FALSE);
+  titleFont_.Reset(MakeFont(23, Dpi(), FW_BOLD, false, L"Times New Roman"));
+  linkFont_.Reset(MakeFont(11, Dpi(), FW_NORMAL, true, L"MS Sans Serif"));
+  creditFont_.Reset(MakeFont(11, Dpi(), FW_NORMAL, false, L"Tahoma"));
+  SetFont(Item(IDC_ABOUT_LABEL1), titleFont_, false);
+  SetFont(Item(IDC_ABOUT_LABEL2), creditFont_, false);
+  for (int id : kLinks) SetFont(Item(id), linkFont_, false);
 }
 
 void TAboutBox::MakePictures() {
-  background_ = PictureFor(Dpi(), IDB_ABOUT_BACKGROUND_96, Scale(kWidth), Scale(kHeight));
-  if (background_) backgroundBrush_ = CreatePatternBrush(background_);
-  banner_ = PictureFor(Dpi(), IDB_ABOUT_BANNER_96, Scale(kBannerWidth), Scale(kBannerHeight));
+  background_.Reset(PictureFor(Dpi(), IDB_ABOUT_BACKGROUND_96, Scale(kWidth), Scale(kHeight)));
+  if (background_) backgroundBrush_.Reset(CreatePatternBrush(background_));
+  banner_.Reset(PictureFor(Dpi(), IDB_ABOUT_BANNER_96, Scale(kBannerWidth), Scale(kBannerHeight)));
 }
 
 // The texts are measured in their fonts at the box's scale, which do not all grow in step
@@ -356,78 +336,61 @@ COLORREF LinkColour() {
   return lightness < 150 ? hot : RGB(0, 102, 204);
 }
 
-HBRUSH TAboutBox::LabelColor(HDC dc, HWND control) {
+HBRUSH TAboutBox::OnBackground(HDC) { return backgroundBrush_; }
+
+// The labels are transparent over the picture.
+HBRUSH TAboutBox::OnStaticColor(HDC dc, HWND control) {
   SetBkMode(dc, TRANSPARENT);
   const int id = GetDlgCtrlID(control);
   SetTextColor(dc, IsLink(id) ? LinkColour() : GetSysColor(COLOR_WINDOWTEXT));
   return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
 }
 
-void TAboutBox::DrawBanner(const DRAWITEMSTRUCT* dis) {
+// The banner, the one owner-drawn control.
+void TAboutBox::OnDrawItem(const DRAWITEMSTRUCT& item) {
   if (!banner_) return;
-  HDC from = CreateCompatibleDC(dis->hDC);
-  HGDIOBJ old = SelectObject(from, banner_);
+  const MemoryDc from(CreateCompatibleDC(item.hDC));
+  const Selection picture(from, banner_);
   BITMAP bm{};
   GetObjectW(banner_, sizeof bm, &bm);
-  BitBlt(dis->hDC, dis->rcItem.left, dis->rcItem.top, bm.bmWidth, bm.bmHeight, from, 0, 0, SRCCOPY);
-  SelectObject(from, old);
-  DeleteDC(from);
+  BitBlt(item.hDC, item.rcItem.left, item.rcItem.top, bm.bmWidth, bm.bmHeight, from, 0, 0, SRCCOPY);
 }
 
-bool TAboutBox::OnCommand(int id, int notifyCode, HWND control) {
-  if (control && notifyCode == STN_CLICKED) {
-    switch (id) {
-      case IDC_ABOUT_IMAGE4:
-        Image4Click();
-        break;
-      case IDC_ABOUT_IMAGE3:
-      case IDC_ABOUT_LHOME:
-        Image3Click();
-        break;
-      case IDC_ABOUT_LMAIL:
-        lMailClick();
-        break;
-      case IDC_ABOUT_LFORUM:
-        lForumClick();
-        break;
-      case IDC_ABOUT_IMAGE2:
-      case IDC_ABOUT_LABEL7:
-        Image2Click();
-        break;
-    }
-    return true;
-  }
-  // Esc (and Enter) close the box too: it has no buttons to reach from the keyboard.
-  return Dialog::OnCommand(id, notifyCode, control);
-}
-
-INT_PTR TAboutBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
-  handled = true;
-  switch (msg) {
-    case WM_CTLCOLORDLG:
-      if (backgroundBrush_) return reinterpret_cast<INT_PTR>(backgroundBrush_);
+// Esc (and Enter) close the box as OK and Cancel do: it has no buttons to reach from the
+// keyboard.
+void TAboutBox::OnClicked(int id) {
+  switch (id) {
+    case IDC_ABOUT_IMAGE4:
+      Image4Click();
       break;
-    case WM_CTLCOLORSTATIC:
-      return reinterpret_cast<INT_PTR>(
-          LabelColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));
-    case WM_DRAWITEM:
-      DrawBanner(reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
-      return TRUE;
-    case WM_SETCURSOR:
-      if (!HasHandCursor(reinterpret_cast<HWND>(wp))) break;
-      SetCursor(LoadCursorW(nullptr, IDC_HAND));
-      SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, TRUE);
-      return TRUE;
-    case WM_LBUTTONDOWN:
-      pressed_ = true;
-      return TRUE;
-    case WM_LBUTTONUP:
-      if (pressed_) Image1Click();
-      pressed_ = false;
-      return TRUE;
+    case IDC_ABOUT_IMAGE3:
+    case IDC_ABOUT_LHOME:
+      Image3Click();
+      break;
+    case IDC_ABOUT_LMAIL:
+      lMailClick();
+      break;
+    case IDC_ABOUT_LFORUM:
+      lForumClick();
+      break;
+    case IDC_ABOUT_IMAGE2:
+    case IDC_ABOUT_LABEL7:
+      Image2Click();
+      break;
   }
-  handled = false;
-  return 0;
+}
+
+bool TAboutBox::OnSetCursor(HWND control) {
+  if (!HasHandCursor(control)) return false;
+  SetCursor(LoadCursorW(nullptr, IDC_HAND));
+  return true;
+}
+
+void TAboutBox::OnLeftButtonDown() { pressed_ = true; }
+
+void TAboutBox::OnLeftButtonUp() {
+  if (pressed_) Image1Click();
+  pressed_ = false;
 }
 
 void TAboutBox::Image1Click() { End(IDCANCEL); }

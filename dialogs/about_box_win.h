@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "base/dialog_win.h"
+#include "base/handles_win.h"
 #include "dialogs/help_commands_win.h"
 
 namespace korvel {
@@ -13,7 +14,6 @@ namespace korvel {
 class TAboutBox : public Dialog {
  public:
   explicit TAboutBox(DocumentShell& shell) : shell_(shell) {}
-  ~TAboutBox() override;
 
   // Shows the box over `owner` (the program's main window) until it is closed.
   void ShowModal(HWND owner);
@@ -28,8 +28,13 @@ class TAboutBox : public Dialog {
 
  protected:
   bool OnInit() override;
-  bool OnCommand(int id, int notifyCode, HWND control) override;
-  INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override;
+  void OnClicked(int id) override;
+  HBRUSH OnBackground(HDC dc) override;
+  HBRUSH OnStaticColor(HDC dc, HWND control) override;
+  void OnDrawItem(const DRAWITEMSTRUCT& item) override;
+  bool OnSetCursor(HWND control) override;
+  void OnLeftButtonDown() override;
+  void OnLeftButtonUp() override;
   void OnDpiChanged() override;
 
  private:
@@ -41,17 +46,15 @@ class TAboutBox : public Dialog {
   void FitTexts();
   bool IsLink(int id) const;
   bool HasHandCursor(HWND control) const;
-  HBRUSH LabelColor(HDC dc, HWND control);
-  void DrawBanner(const DRAWITEMSTRUCT* dis);
 
   DocumentShell& shell_;
   HWND owner_ = nullptr;
-  HFONT titleFont_ = nullptr;   // Label1
-  HFONT linkFont_ = nullptr;    // the link labels
-  HFONT creditFont_ = nullptr;  // Label2
-  HBITMAP background_ = nullptr;
-  HBRUSH backgroundBrush_ = nullptr;
-  HBITMAP banner_ = nullptr;
+  Font titleFont_;   // Label1
+  Font linkFont_;    // the link labels
+  Font creditFont_;  // Label2
+  Bitmap background_;
+  Brush backgroundBrush_;
+  Bitmap banner_;
   bool pressed_ = false;  // the left button went down on the background
 };
 

@@ -43,30 +43,22 @@ class TDlgOptions : public Dialog {
     return true;  // the focus goes to the first Tab stop, OK
   }
 
-  bool OnCommand(int id, int notifyCode, HWND control) override {
-    if (id == IDOK) itemIndex_ = IsDlgButtonChecked(hwnd_, IDC_OPT_OWN_NAME) ? 0 : 1;
-    return Dialog::OnCommand(id, notifyCode, control);
+  void OnOK() override {
+    itemIndex_ = IsDlgButtonChecked(hwnd_, IDC_OPT_OWN_NAME) ? 0 : 1;
+    Dialog::OnOK();
   }
 
-  INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override {
-    if (msg == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lp) == Item(IDC_OPT_LABEL3)) {
-      auto dc = reinterpret_cast<HDC>(wp);
-      SetTextColor(dc, kMaroon);
-      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-      handled = true;
-      return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
-    }
-    if (msg == WM_PAINT) {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      RECT panel{Scale(kPanel2.left), Scale(kPanel2.top), Scale(kPanel2.right),
-                 Scale(kPanel2.bottom)};
-      DrawEdge(dc, &panel, BDR_SUNKENINNER, BF_RECT);
-      EndPaint(hwnd_, &ps);
-      handled = true;
-      return TRUE;
-    }
-    return Dialog::OnMessage(msg, wp, lp, handled);
+  HBRUSH OnStaticColor(HDC dc, HWND control) override {
+    if (control != Item(IDC_OPT_LABEL3)) return nullptr;
+    SetTextColor(dc, kMaroon);
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return GetSysColorBrush(COLOR_BTNFACE);
+  }
+
+  void OnPaint(HDC dc) override {
+    RECT panel{Scale(kPanel2.left), Scale(kPanel2.top), Scale(kPanel2.right),
+               Scale(kPanel2.bottom)};
+    DrawEdge(dc, &panel, BDR_SUNKENINNER, BF_RECT);
   }
 
  private:

@@ -10,6 +10,7 @@
 
 #include <vector>
 
+#include "base/handles_win.h"
 #include "import/import_target.h"
 
 namespace korvel {
@@ -43,7 +44,7 @@ class GroupPicker {
   bool NewGroupTicked() const;
 
  private:
-  HIMAGELIST ImageList1_;
+  ImageList ImageList1_;
   std::vector<GroupChoice> groups_;
 };
 

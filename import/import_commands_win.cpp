@@ -2,6 +2,7 @@
 #include "import/import_commands_win.h"
 
 #include "addressbook/address_book_pane_win.h"
+#include "base/controls_win.h"
 #include "base/errors.h"
 #include "base/string_table.h"
 #include "base/text_win.h"
@@ -17,21 +18,6 @@ namespace {
 class SystemDialogs final : public FileDialogs {
  public:
   BOOL GetOpenFileNameW(OPENFILENAMEW* dialog) override { return ::GetOpenFileNameW(dialog); }
-};
-
-// The tree is drawn once, when a whole file of nodes is in, whatever happens on the way.
-class BatchUpdate {
- public:
-  explicit BatchUpdate(HWND tree) : tree_(tree) { SendMessageW(tree_, WM_SETREDRAW, FALSE, 0); }
-  ~BatchUpdate() {
-    SendMessageW(tree_, WM_SETREDRAW, TRUE, 0);
-    RedrawWindow(tree_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
-  }
-  BatchUpdate(const BatchUpdate&) = delete;
-  BatchUpdate& operator=(const BatchUpdate&) = delete;
-
- private:
-  HWND tree_;
 };
 
 }  // namespace
@@ -66,7 +52,8 @@ void TImportCommands::actImportOxternExecute() {
   if (!services_.fileDialogs->GetOpenFileNameW(&openDialogImport_)) return;
   TreeFileResult r;
   {
-    BatchUpdate batch(addressBook_.TreeAddresses);
+    // The tree is drawn once, when the whole file of nodes is in.
+    const RedrawPaused batch(addressBook_.TreeAddresses);
     r = ImportScannerFile(Utf8Path(importFileName_), addressBook_.Tree());
   }
   addressBook_.NoteDepth(r.deepest);

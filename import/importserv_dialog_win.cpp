@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include "base/controls_win.h"
 #include "base/string_table.h"
 #include "base/text_win.h"
 #include "res/resource.h"
@@ -77,50 +78,48 @@ void TImportservDlg::ShowPage(int page) {
   for (int id : kPages[page].controls)
     if (id) ShowWindow(Item(id), SW_SHOW);
   // The default button of the page before keeps its look unless told otherwise.
-  for (const Page& p : kPages)
-    SendMessageW(Item(p.defaultButton), BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
-  SendMessageW(hwnd_, DM_SETDEFID, static_cast<WPARAM>(kPages[page].defaultButton), 0);
+  for (const Page& p : kPages) ButtonSetStyle(Item(p.defaultButton), BS_PUSHBUTTON);
+  DialogSetDefaultButton(hwnd_, kPages[page].defaultButton);
   if (page == 2) TabSheet3Show();
   HWND focus = Item(kPages[page].controls[0]);
   if (page == 2 && picker_->NewGroupTicked()) focus = picker_->edNewGroup;
-  SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
+  DialogFocus(hwnd_, focus);
   UpdateWindow(hwnd_);
 }
 
-bool TImportservDlg::OnCommand(int id, int notifyCode, HWND control) {
-  if (notifyCode != BN_CLICKED) return Dialog::OnCommand(id, notifyCode, control);
+void TImportservDlg::OnClicked(int id) {
   switch (id) {
     case IDC_SRV_BUTTON3:
       Button3Click();
-      return true;
+      break;
     case IDC_SRV_BUTTON1:
       if (page_ == 0) Button1Click();
-      return true;
+      break;
     case IDC_SRV_BUTTON7:
       if (page_ == 1) Button7Click();
-      return true;
+      break;
     case IDC_SRV_BUTTON9:
       Button9Click();
-      return true;
+      break;
     case IDC_SRV_BUTTON6:
       Button6Click();
-      return true;
+      break;
     case IDC_CHK_NEW_GROUP:
       actNewNameExecute();
-      return true;
+      break;
     case IDC_SRV_BUTTON4:
       if (page_ == 2) Button4Click();
-      return true;
-    case IDOK:  // Enter where no default button is set
-      return true;
+      break;
     case IDC_SRV_BUTTON2:
     case IDC_SRV_BUTTON8:
     case IDC_SRV_BUTTON5:
       End(IDCANCEL);
-      return true;
+      break;
   }
-  return Dialog::OnCommand(id, notifyCode, control);
 }
+
+// Enter where no default button is set: the pages' own buttons finish the wizard.
+void TImportservDlg::OnOK() {}
 
 void TImportservDlg::Button3Click() {
   const std::string name =
@@ -142,7 +141,7 @@ void TImportservDlg::EnumUsers() {
   HCURSOR before = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
   lines_ = korvel::EnumUsers(*data_.users, GetWindowText1251(edServer_));
   SetCursor(before);
-  SendMessageW(chkUser_, WM_SETREDRAW, FALSE, 0);
+  SetRedraw(chkUser_, false);
   ListView_DeleteAllItems(chkUser_);
   for (const std::string& line : lines_) {
     std::wstring text = Widen(line);
@@ -155,7 +154,7 @@ void TImportservDlg::EnumUsers() {
   }
   // Space ticks and unticks from the first line on.
   if (!lines_.empty()) ListView_SetItemState(chkUser_, 0, LVIS_FOCUSED, LVIS_FOCUSED);
-  SendMessageW(chkUser_, WM_SETREDRAW, TRUE, 0);
+  SetRedraw(chkUser_, true);
   InvalidateRect(chkUser_, nullptr, TRUE);
 }
 

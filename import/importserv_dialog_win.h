@@ -34,7 +34,8 @@ class TImportservDlg : public Dialog {
 
  protected:
   bool OnInit() override;
-  bool OnCommand(int id, int notifyCode, HWND control) override;
+  void OnClicked(int id) override;
+  void OnOK() override;
 
  private:
   void FormCreate();

@@ -40,18 +40,17 @@ void TSelectAddrGroupDlg::FormCreate() {
 
 void TSelectAddrGroupDlg::UpdateOk() { EnableWindow(Item(IDOK), picker_->HasTarget()); }
 
-bool TSelectAddrGroupDlg::OnCommand(int id, int notifyCode, HWND control) {
-  if (id == IDC_CHK_NEW_GROUP && notifyCode == BN_CLICKED) {
-    picker_->actNewNameExecute();
-    UpdateOk();
-    return true;
-  }
-  if (id == IDOK) {
-    // Enter reaches here even with the button disabled.
-    if (!picker_->HasTarget()) return true;
-    data_.target = picker_->Target();
-  }
-  return Dialog::OnCommand(id, notifyCode, control);
+void TSelectAddrGroupDlg::OnClicked(int id) {
+  if (id != IDC_CHK_NEW_GROUP) return;
+  picker_->actNewNameExecute();
+  UpdateOk();
+}
+
+void TSelectAddrGroupDlg::OnOK() {
+  // Enter reaches here even with the button disabled.
+  if (!picker_->HasTarget()) return;
+  data_.target = picker_->Target();
+  Dialog::OnOK();
 }
 
 bool ShowSelectAddrGroupDialog(HWND owner, SelectAddrGroupData& inOut) {

@@ -1,6 +1,7 @@
 // The typed network name: OK is enabled once the box holds a name.
 #include "import/type_name_dialog_win.h"
 
+#include "base/controls_win.h"
 #include "base/text.h"
 #include "base/text_win.h"
 #include "res/resource.h"
@@ -30,7 +31,7 @@ bool TTypeNameDlg::OnInit() {
                  data_.workgroup
                      ? L"Не удалось показать сеть. Введите имя рабочей группы или домена:"
                      : L"Не удалось показать сеть. Введите имя компьютера:");
-  SendMessageW(Item(IDC_NAME_EDIT), EM_LIMITTEXT, kMaxName, 0);
+  EditLimitText(Item(IDC_NAME_EDIT), kMaxName);
   EnableWindow(Item(IDOK), FALSE);
   return true;
 }
@@ -46,17 +47,14 @@ std::string TTypeNameDlg::TypedName() const {
   return Trim(name);
 }
 
-bool TTypeNameDlg::OnCommand(int id, int notifyCode, HWND control) {
-  if (id == IDC_NAME_EDIT && notifyCode == EN_CHANGE) {
-    EnableWindow(Item(IDOK), !TypedName().empty());
-    return true;
-  }
-  if (id == IDOK) {
-    data_.name = TypedName();
-    // Enter reaches here even with the button disabled.
-    if (data_.name.empty()) return true;
-  }
-  return Dialog::OnCommand(id, notifyCode, control);
+void TTypeNameDlg::OnEditChanged(int id) {
+  if (id == IDC_NAME_EDIT) EnableWindow(Item(IDOK), !TypedName().empty());
+}
+
+void TTypeNameDlg::OnOK() {
+  data_.name = TypedName();
+  // Enter reaches here even with the button disabled.
+  if (!data_.name.empty()) Dialog::OnOK();
 }
 
 bool ShowTypeNameDialog(HWND owner, TypeNameData& inOut) {

@@ -23,7 +23,8 @@ class TTypeNameDlg : public Dialog {
 
  protected:
   bool OnInit() override;
-  bool OnCommand(int id, int notifyCode, HWND control) override;
+  void OnEditChanged(int id) override;
+  void OnOK() override;
 
  private:
   std::string TypedName() const;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "base/controls_win.h"
 #include "base/dpi_win.h"
 #include "base/text_win.h"
 #include "base/window_win.h"
@@ -17,13 +18,6 @@ namespace korvel {
 
 namespace {
 constexpr int kPanel3Height = 65;
-
-HWND MakeChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle,
-               int id) {
-  return CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0,
-                         0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                         GetModuleHandleW(nullptr), nullptr);
-}
 }  // namespace
 
 TComposePane::TComposePane(HWND parent, const Settings& settings, TSendJobs& jobs, Wiring wiring)
@@ -40,7 +34,7 @@ TComposePane::TComposePane(HWND parent, const Settings& settings, TSendJobs& job
   mMessage =
       MakeChild(parent, L"EDIT", L"", WS_TABSTOP | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL,
                 WS_EX_CLIENTEDGE, IDC_M_MESSAGE);
-  SendMessageW(mMessage, EM_SETLIMITTEXT, 0, 0);
+  EditLimitText(mMessage, 0);
   SetWindowSubclass(mMessage, &TComposePane::MessageBoxProc, 0, reinterpret_cast<DWORD_PTR>(this));
   // The frame stands behind the text box it holds; last in the z-order it paints first
   // and, being no Tab stop, leaves the Tab order as it is.
@@ -49,7 +43,6 @@ TComposePane::TComposePane(HWND parent, const Settings& settings, TSendJobs& job
 
 TComposePane::~TComposePane() {
   if (IsWindow(mMessage)) RemoveWindowSubclass(mMessage, &TComposePane::MessageBoxProc, 0);
-  if (senderBrush_) DeleteObject(senderBrush_);
 }
 
 void TComposePane::Place(HDWP& dwp, const RECT& area, UINT dpi) {
@@ -81,35 +74,22 @@ void TComposePane::PaintBevel(HDC dc) const {
   DrawEdge(dc, &r, EDGE_ETCHED, BF_RECT);
 }
 
-void TComposePane::LoadSenderHistory(const std::vector<std::string>& names,
-                                     const std::string& userName) {
-  SendMessageW(edSender, CB_RESETCONTENT, 0, 0);
-  for (const std::string& name : names)
-    SendMessageW(edSender, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(name).c_str()));
-  if (SendMessageW(edSender, CB_GETCOUNT, 0, 0) == 0)
-    SendMessageW(edSender, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(userName).c_str()));
-  SendMessageW(edSender, CB_SETCURSEL, 0, 0);
+void TComposePane::LoadSenderHistory(std::vector<std::string> names, const std::string& userName) {
+  senderHistory_ = std::move(names);
+  if (senderHistory_.empty()) senderHistory_.push_back(userName);
+  ShowSenderHistory();
 }
 
-std::vector<std::string> TComposePane::SenderHistory() const {
-  std::vector<std::string> names;
-  int count = static_cast<int>(SendMessageW(edSender, CB_GETCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    int len = static_cast<int>(SendMessageW(edSender, CB_GETLBTEXTLEN, i, 0));
-    std::wstring item(static_cast<size_t>(std::max(len, 0)) + 1, L'\0');
-    SendMessageW(edSender, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
-    item.resize(wcslen(item.c_str()));
-    names.push_back(Narrow(item));
-  }
-  return names;
+void TComposePane::ShowSenderHistory() {
+  ComboFill(edSender, senderHistory_);
+  ComboSelect(edSender, 0);
 }
 
 void TComposePane::ApplySenderPolicy() {
   bool enabled = settings_.WhatSend != 0;
   EnableWindow(edSender, enabled);
   senderColor_ = GetSysColor(enabled ? COLOR_WINDOW : COLOR_BTNFACE);
-  if (senderBrush_) DeleteObject(senderBrush_);
-  senderBrush_ = CreateSolidBrush(senderColor_);
+  senderBrush_.Reset(CreateSolidBrush(senderColor_));
   InvalidateRect(edSender, nullptr, TRUE);
   jobs_.PolicyChanged();
 }
@@ -133,7 +113,8 @@ LRESULT CALLBACK TComposePane::MessageBoxProc(HWND hwnd, UINT msg, WPARAM wp, LP
       return MessageBoxKeys(DefSubclassProc(hwnd, msg, wp, lp), reinterpret_cast<const MSG*>(lp));
     case WM_KEYDOWN:
       if (wp == VK_ESCAPE) return 0;
-      Guarded([&] { reinterpret_cast<TComposePane*>(self)->mMessageKeyDown(wp); });
+      Guarded([&] { reinterpret_cast<TComposePane*>(self)->mMessageKeyDown(wp); },
+              L"Отправка сообщения по Ctrl+Enter");
       break;
     case WM_NCDESTROY:
       RemoveWindowSubclass(hwnd, &TComposePane::MessageBoxProc, 0);
@@ -177,17 +158,12 @@ void TComposePane::actNewExecute() {
 bool TComposePane::actSendUpdate() const { return !jobs_.Running(); }
 
 std::string TComposePane::AddToSenderList() {
-  std::vector<std::string> history = SenderHistory();
   const std::string sender =
-      korvel::AddToSenderList(history, GetWindowText1251(edSender), settings_.MaxSender);
-  SendMessageW(edSender, CB_RESETCONTENT, 0, 0);
-  for (const std::string& name : history)
-    SendMessageW(edSender, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(name).c_str()));
-  // The top entry selected; with no history left (MaxSender 0 or less) the box keeps the
-  // sender just used all the same.
-  if (!history.empty() && history.front() == sender)
-    SendMessageW(edSender, CB_SETCURSEL, 0, 0);
-  else
+      korvel::AddToSenderList(senderHistory_, GetWindowText1251(edSender), settings_.MaxSender);
+  ShowSenderHistory();
+  // With no history left (MaxSender 0 or less), or the sender trimmed off it, the box
+  // keeps the sender just used all the same.
+  if (senderHistory_.empty() || senderHistory_.front() != sender)
     SetWindowText1251(edSender, sender);
   return sender;
 }
@@ -199,11 +175,12 @@ std::string TComposePane::MessageText() const {
   const int length = GetWindowTextLengthW(mMessage);
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
   text.resize(static_cast<size_t>(GetWindowTextW(mMessage, text.data(), length + 1)));
-  const int count = static_cast<int>(SendMessageW(mMessage, EM_GETLINECOUNT, 0, 0));
+  const int count = EditLineCount(mMessage);
   std::vector<std::string> lines;
   for (int i = 0; i < count; ++i) {
-    const auto start = static_cast<size_t>(SendMessageW(mMessage, EM_LINEINDEX, i, 0));
-    const auto size = static_cast<size_t>(SendMessageW(mMessage, EM_LINELENGTH, start, 0));
+    const int lineStart = EditLineStart(mMessage, i);
+    const auto start = static_cast<size_t>(lineStart);
+    const auto size = static_cast<size_t>(EditLineLength(mMessage, lineStart));
     lines.push_back(start <= text.size() ? Narrow(std::wstring_view(text).substr(start, size))
                                          : "");
   }

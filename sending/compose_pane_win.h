@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/handles_win.h"
+#include "base/settings.h"
 #include "sending/send_jobs_win.h"
 
 namespace korvel {
@@ -40,10 +41,11 @@ class TComposePane {
   void PaintBevel(HDC dc) const;
   const RECT& PanelRect() const { return panel3_; }
 
-  // The sender history: filled at start from the stored names (the user's name when
-  // there are none), read back at exit.
-  void LoadSenderHistory(const std::vector<std::string>& names, const std::string& userName);
-  std::vector<std::string> SenderHistory() const;
+  // The sender history: the pane keeps it, newest first, and shows it in the sender box.
+  // Filled at start from the stored names (the user's name when there are none), handed
+  // back at exit.
+  void LoadSenderHistory(std::vector<std::string> names, const std::string& userName);
+  const std::vector<std::string>& SenderHistory() const { return senderHistory_; }
 
   // The settings' sender-name policy, applied to the sender box (enabled unless messages
   // go out under the computer's own name) and to the send jobs, running ones included.
@@ -71,6 +73,8 @@ class TComposePane {
                                          DWORD_PTR self);
   // The keys the message text box asks for, less Tab.
   static LRESULT MessageBoxKeys(LRESULT wanted, const MSG* key);
+  // Shows the history in the sender box, the newest entry selected.
+  void ShowSenderHistory();
 
   HWND owner_;
   const Settings& settings_;
@@ -80,7 +84,8 @@ class TComposePane {
   HWND labelSender_ = nullptr;
   HWND groupMessage_ = nullptr;
   COLORREF senderColor_ = 0;
-  HBRUSH senderBrush_ = nullptr;
+  Brush senderBrush_;
+  std::vector<std::string> senderHistory_;
   RECT panel3_{};
 };
 

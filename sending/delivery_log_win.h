@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "sending/delivery_log.h"
 #include "sending/log_reasons_win.h"
 

@@ -20,7 +20,7 @@ struct ThreadStart {
 // The body, and whatever it holds, is gone before the thread counts as done.
 unsigned __stdcall ThreadMain(void* param) {
   std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(param));
-  WorkerGuarded(start->body);
+  WorkerGuarded(start->body, "running a send job's thread");
   start->body = nullptr;
   if (start->bodyDone) *start->bodyDone = true;
   return 0;

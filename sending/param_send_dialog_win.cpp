@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "base/controls_win.h"
 #include "base/dialog_win.h"
 #include "res/resource.h"
 
@@ -40,8 +41,8 @@ class TParamSend : public Dialog {
     Layout(kWidth, kHeight, kPlaces);
     for (auto [updown, value] : {std::pair{IDC_PARAM_UPDOWN1, data_.count},
                                  std::pair{IDC_PARAM_UPDOWN2, data_.interval}}) {
-      SendMessageW(Item(updown), UDM_SETRANGE32, 0, 100);
-      SendMessageW(Item(updown), UDM_SETPOS32, 0, value);
+      UpDownSetRange(Item(updown), 0, 100);
+      UpDownSetPosition(Item(updown), value);
     }
     CenterOn(owner_);
     return true;
@@ -49,31 +50,21 @@ class TParamSend : public Dialog {
 
   // The values are what the up-down controls report as the dialog closes: typed digits
   // count as far as they accept them.
-  bool OnCommand(int id, int notifyCode, HWND control) override {
-    if (id == IDOK) {
-      data_.count = Position(IDC_PARAM_UPDOWN1);
-      data_.interval = Position(IDC_PARAM_UPDOWN2);
-    }
-    return Dialog::OnCommand(id, notifyCode, control);
+  void OnOK() override {
+    data_.count = Position(IDC_PARAM_UPDOWN1);
+    data_.interval = Position(IDC_PARAM_UPDOWN2);
+    Dialog::OnOK();
   }
 
-  INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp, bool& handled) override {
-    if (msg != WM_PAINT) return Dialog::OnMessage(msg, wp, lp, handled);
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd_, &ps);
+  void OnPaint(HDC dc) override {
     RECT bevel{Scale(kBevel1.left), Scale(kBevel1.top), Scale(kBevel1.right),
                Scale(kBevel1.bottom)};
     DrawEdge(dc, &bevel, EDGE_ETCHED, BF_RECT);
-    EndPaint(hwnd_, &ps);
-    handled = true;
-    return TRUE;
   }
 
  private:
   // The position as a 16-bit signed value, widened.
-  int32_t Position(int updown) const {
-    return static_cast<int16_t>(LOWORD(SendMessageW(Item(updown), UDM_GETPOS, 0, 0)));
-  }
+  int32_t Position(int updown) const { return UpDownPosition(Item(updown)); }
 
   ParamSendData& data_;
   HWND owner_ = nullptr;

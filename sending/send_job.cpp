@@ -114,7 +114,7 @@ TMenageThread::TMenageThread(std::shared_ptr<SendJob> job, JobOrder order)
 void TMenageThread::Execute() noexcept {
   // A failure part-way only stops the starting: the workers already running still hand
   // over, so the job waits for them before it lets go of its lock.
-  WorkerGuarded([&] { StartWorkers(); });
+  WorkerGuarded([&] { StartWorkers(); }, "starting a send job's workers");
   while (!live_.empty()) {
     job_->system->Sleep(kEndPoll);
     Reap();

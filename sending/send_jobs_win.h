@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "base/ui_thread_call_win.h"
 #include "sending/delivery_log_win.h"
 #include "sending/messenger.h"

@@ -47,7 +47,7 @@ TSendThread::TSendThread(std::shared_ptr<SendJob> job, std::string sender, std::
 
 // No memory for the message ends the run without an entry, like any other failure.
 void TSendThread::Execute() noexcept {
-  WorkerGuarded([&] { Run(); });
+  WorkerGuarded([&] { Run(); }, "sending to one recipient");
 }
 
 void TSendThread::Run() {

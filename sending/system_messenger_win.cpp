@@ -1,5 +1,7 @@
 #include "sending/system_messenger_win.h"
 
+#include "base/handles_win.h"
+
 namespace korvel {
 
 namespace {
@@ -17,11 +19,9 @@ bool RunningUnderWine() {
   if (ntdll && GetProcAddress(ntdll, "wine_get_version")) return true;
   // Some Wine builds hide that export from programs so as to pass for Windows; the registry
   // key Wine keeps its own settings under is there all the same.
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Wine", 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return false;
-  RegCloseKey(key);
-  return true;
+  RegKey key;
+  return RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Wine", 0, KEY_READ, key.Put()) ==
+         ERROR_SUCCESS;
 }
 
 SystemMessenger::SystemMessenger() {

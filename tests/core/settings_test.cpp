@@ -1,7 +1,7 @@
 // The settings file: defaults, odd values, the order and layout of what is written back.
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "base/text.h"
 #include "tests/core/temp_dir.h"
 

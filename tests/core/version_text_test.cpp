@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/command_line.h"
-#include "app/version_text.h"
+#include "base/version_text.h"
 
 using namespace korvel;
 

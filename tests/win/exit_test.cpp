@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "addressbook/tree_view_win.h"
-#include "app/version_win.h"
 #include "base/file_io.h"
 #include "base/text_win.h"
+#include "base/version_win.h"
 #include "res/resource.h"
 #include "res/version.h"
 #include "tests/win/win_test_util.h"

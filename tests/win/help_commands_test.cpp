@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
 #include "base/dpi_win.h"
+#include "base/settings.h"
 #include "base/string_table.h"
 #include "base/text.h"
 #include "base/text_win.h"

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/version_text.h"
 #include "base/string_table.h"
 #include "base/text_win.h"
+#include "base/version_text.h"
 #include "res/resource.h"
 #include "res/version.h"
 #include "tests/win/win_test_util.h"

@@ -5,11 +5,11 @@
 
 #include <vector>
 
-#include "app/version_text.h"
-#include "app/version_win.h"
 #include "base/string_table.h"
 #include "base/text.h"
 #include "base/text_win.h"
+#include "base/version_text.h"
+#include "base/version_win.h"
 #include "res/version.h"
 #include "tests/win/win_test_util.h"
 

@@ -1,12 +1,12 @@
-#include "app/version_win.h"
+#include "base/version_win.h"
 
 #include <windows.h>
 
 #include <vector>
 
-#include "app/version_text.h"
 #include "base/module_path_win.h"
 #include "base/text_win.h"
+#include "base/version_text.h"
 
 namespace korvel {
 

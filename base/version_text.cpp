@@ -1,4 +1,4 @@
-#include "app/version_text.h"
+#include "base/version_text.h"
 
 #include "base/text.h"
 
