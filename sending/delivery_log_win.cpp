@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/controls_win.h"
 #include "base/dpi_win.h"
 #include "base/text_win.h"
 #include "res/resource.h"
@@ -54,7 +55,7 @@ void CALLBACK TDeliveryLog::RedrawTimer(HWND hwnd, UINT, UINT_PTR, DWORD) {
 void TDeliveryLog::HoldRedraw() {
   if (redrawHeld_) return;
   redrawHeld_ = true;
-  SendMessageW(lvLog, WM_SETREDRAW, FALSE, 0);
+  SetRedraw(lvLog, false);
   SetTimer(lvLog, kRedrawTimer, kRedrawDelay, &TDeliveryLog::RedrawTimer);
 }
 
@@ -62,7 +63,7 @@ void TDeliveryLog::ResumeRedraw() {
   KillTimer(lvLog, kRedrawTimer);
   if (!redrawHeld_) return;
   redrawHeld_ = false;
-  SendMessageW(lvLog, WM_SETREDRAW, TRUE, 0);
+  SetRedraw(lvLog, true);
   FitInformation();
 }
 

@@ -6,6 +6,7 @@
 
 #include <atomic>
 
+#include "base/handles_win.h"
 #include "base/worker_guard.h"
 
 namespace korvel {
@@ -26,10 +27,10 @@ unsigned __stdcall ThreadMain(void* param) {
   return 0;
 }
 
-HANDLE Begin(std::function<void()> body, std::shared_ptr<std::atomic<bool>> bodyDone) {
+UniqueHandle Begin(std::function<void()> body, std::shared_ptr<std::atomic<bool>> bodyDone) {
   auto start = std::make_unique<ThreadStart>(ThreadStart{std::move(body), std::move(bodyDone)});
-  auto handle =
-      reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &ThreadMain, start.get(), 0, nullptr));
+  UniqueHandle handle(
+      reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &ThreadMain, start.get(), 0, nullptr)));
   if (handle) start.release();
   return handle;
 }
@@ -38,9 +39,8 @@ HANDLE Begin(std::function<void()> body, std::shared_ptr<std::atomic<bool>> body
 // wineserver under Wine, so a thread whose body is still running is not asked.
 class WinJobThread : public JobThread {
  public:
-  WinJobThread(HANDLE handle, std::shared_ptr<std::atomic<bool>> bodyDone)
-      : handle_(handle), bodyDone_(std::move(bodyDone)) {}
-  ~WinJobThread() override { CloseHandle(handle_); }
+  WinJobThread(UniqueHandle handle, std::shared_ptr<std::atomic<bool>> bodyDone)
+      : handle_(std::move(handle)), bodyDone_(std::move(bodyDone)) {}
   bool StillActive() const override {
     if (!*bodyDone_) return true;
     DWORD code = 0;
@@ -48,7 +48,7 @@ class WinJobThread : public JobThread {
   }
 
  private:
-  HANDLE handle_;
+  UniqueHandle handle_;
   std::shared_ptr<std::atomic<bool>> bodyDone_;
 };
 
@@ -66,14 +66,12 @@ LogTime WinJobSystem::Now() {
 
 std::unique_ptr<JobThread> WinJobSystem::StartThread(std::function<void()> body) {
   auto bodyDone = std::make_shared<std::atomic<bool>>(false);
-  HANDLE handle = Begin(std::move(body), bodyDone);
-  return handle ? std::make_unique<WinJobThread>(handle, std::move(bodyDone)) : nullptr;
+  UniqueHandle handle = Begin(std::move(body), bodyDone);
+  return handle ? std::make_unique<WinJobThread>(std::move(handle), std::move(bodyDone)) : nullptr;
 }
 
 bool WinJobSystem::StartDetached(std::function<void()> body) {
-  HANDLE handle = Begin(std::move(body), nullptr);
-  if (handle) CloseHandle(handle);
-  return handle != nullptr;
+  return static_cast<bool>(Begin(std::move(body), nullptr));
 }
 
 }  // namespace korvel
