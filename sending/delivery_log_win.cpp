@@ -9,6 +9,7 @@
 #include "base/text_win.h"
 #include "res/resource.h"
 #include "sending/failure_reasons.h"
+#include "sending/system_messenger_win.h"
 
 namespace korvel {
 
@@ -38,10 +39,13 @@ TDeliveryLog::TDeliveryLog(HWND parent, HIMAGELIST markImages, const Settings& s
   // subclassed window first asks the wineserver for the subclass's property.
   SetWindowLongPtrW(lvLog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   reasons_ = std::make_unique<LogReasons>(lvLog, [this](size_t row) { return Reason(row); });
+  if (RunningUnderWine())
+    hoverTip_ = std::make_unique<LogHoverTip>(lvLog, [this](size_t row) { return Reason(row); });
 }
 
 TDeliveryLog::~TDeliveryLog() {
   reasons_.reset();
+  hoverTip_.reset();
   if (!IsWindow(lvLog)) return;
   KillTimer(lvLog, kRedrawTimer);
   SetWindowLongPtrW(lvLog, GWLP_USERDATA, 0);
@@ -88,6 +92,8 @@ void TDeliveryLog::Insert(const LogEntry& entry) { Insert(std::vector<LogEntry>{
 
 void TDeliveryLog::Insert(const std::vector<LogEntry>& entries) {
   if (entries.empty()) return;
+  // Another line comes under a resting mouse.
+  if (hoverTip_) hoverTip_->Forget();
   // The selected line keeps its selection as the lines below the new ones move down.
   // (Finding it walks the list: it is looked for only when there is one.)
   const int selected =
@@ -105,6 +111,7 @@ void TDeliveryLog::Insert(const std::vector<LogEntry>& entries) {
 
 void TDeliveryLog::actClearLogExecute() {
   model_.Clear();
+  if (hoverTip_) hoverTip_->Forget();
   ListView_SetItemCountEx(lvLog, 0, 0);
   if (!redrawHeld_) FitInformation();
 }

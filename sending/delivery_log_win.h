@@ -15,6 +15,7 @@
 
 #include "base/settings.h"
 #include "sending/delivery_log.h"
+#include "sending/log_hover_tip_win.h"
 #include "sending/log_reasons_win.h"
 
 namespace korvel {
@@ -51,6 +52,9 @@ class TDeliveryLog {
   std::wstring Reason(size_t row) const;
   // Whether the system's annotation service gives screen readers those reasons too.
   bool ReasonsAnnotated() const { return reasons_ && reasons_->Annotated(); }
+  // The tooltip that shows those reasons where the list shows no tips of its own (Wine);
+  // null elsewhere.
+  HWND HoverTip() const { return hoverTip_ ? hoverTip_->Tip() : nullptr; }
 
   // The "Дата" column: the user's short date, a blank, the user's long time.
   static std::wstring DateText(const LogTime& time);
@@ -65,6 +69,7 @@ class TDeliveryLog {
   DeliveryLogModel model_;
   bool redrawHeld_ = false;
   std::unique_ptr<LogReasons> reasons_;
+  std::unique_ptr<LogHoverTip> hoverTip_;
 };
 
 }  // namespace korvel

@@ -91,6 +91,20 @@ class SendingWindow : public ::testing::Test, public FormFixture {
     SendMessageW(form->Handle(), WM_NOTIFY, tip.hdr.idFrom, reinterpret_cast<LPARAM>(&tip));
     return buf;
   }
+  // What the hover tip holds once the mouse has moved onto line `row`.
+  std::wstring HoverText(HWND tip, int row) {
+    RECT line{};
+    ListView_GetItemRect(List(), row, &line, LVIR_BOUNDS);
+    SendMessageW(List(), WM_MOUSEMOVE, 0, MAKELPARAM(line.left + 40, (line.top + line.bottom) / 2));
+    wchar_t buf[512] = L"";
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = GetParent(List());
+    tool.uId = reinterpret_cast<UINT_PTR>(List());
+    tool.lpszText = buf;
+    SendMessageW(tip, TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&tool));
+    return buf;
+  }
   std::vector<std::string> Infos() {
     std::vector<std::string> rows;
     for (int i = 0; i < Rows(); ++i) rows.push_back(Info(i));
@@ -165,6 +179,11 @@ TEST_F(SendingWindow, AMixedJobFillsTheLogNewestFirstWithMarksTextsAndDates) {
   // A screen reader gets the same as the line's description where the system annotates.
   if (form->Log().ReasonsAnnotated()) {
     EXPECT_EQ(AccessibleDescription(List(), 2), Tip(1));
+  }
+  // Where the list shows no tips of its own (Wine), the mouse over a line brings its reason.
+  if (HWND tip = form->Log().HoverTip()) {
+    EXPECT_EQ(HoverText(tip, 1), Tip(1));
+    EXPECT_EQ(HoverText(tip, 0), L"");
   }
   // The user's short date, a blank, the user's long time.
   SYSTEMTIME st{2024, 5, 5, 17, 9, 5, 3, 0};
