@@ -19,28 +19,8 @@ class Accessibility : public ::testing::Test, public FormFixture {
   void SetUp() override { Create(); }
 };
 
-// The name a screen reader announces for a control, through the system's accessibility
-// layer; empty when that layer gives none.
-std::wstring AccessibleName(HWND control) {
-  // IAccessible's id, spelled out: the import libraries define IID_IAccessible twice.
-  static const GUID kAccessible = {
-      0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
-  IAccessible* acc = nullptr;
-  if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), kAccessible,
-                                        reinterpret_cast<void**>(&acc))) ||
-      !acc)
-    return {};
-  VARIANT self;
-  VariantInit(&self);
-  self.vt = VT_I4;
-  self.lVal = CHILDID_SELF;
-  BSTR name = nullptr;
-  std::wstring result;
-  if (SUCCEEDED(acc->get_accName(self, &name)) && name) result = name;
-  SysFreeString(name);
-  acc->Release();
-  return result;
-}
+// The name a screen reader announces for a control.
+std::wstring AccessibleName(HWND control) { return AccessibleText(control, Accessible::kName); }
 
 }  // namespace
 

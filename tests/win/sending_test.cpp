@@ -129,23 +129,7 @@ class SendingWindow : public ::testing::Test, public FormFixture {
 
 // What a screen reader gets as the description of `child` (1 for the first line).
 std::wstring AccessibleDescription(HWND list, LONG child) {
-  static const GUID kAccessible = {
-      0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
-  IAccessible* acc = nullptr;
-  if (FAILED(AccessibleObjectFromWindow(list, static_cast<DWORD>(OBJID_CLIENT), kAccessible,
-                                        reinterpret_cast<void**>(&acc))) ||
-      !acc)
-    return {};
-  VARIANT id;
-  VariantInit(&id);
-  id.vt = VT_I4;
-  id.lVal = child;
-  BSTR text = nullptr;
-  std::wstring result;
-  if (SUCCEEDED(acc->get_accDescription(id, &text)) && text) result = text;
-  SysFreeString(text);
-  acc->Release();
-  return result;
+  return AccessibleText(list, Accessible::kDescription, child);
 }
 
 }  // namespace

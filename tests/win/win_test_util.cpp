@@ -1,10 +1,35 @@
 #include "tests/win/win_test_util.h"
 
+#include <oleacc.h>
+
 #include <thread>
 
 #include "base/text.h"
 
 namespace korvel::test {
+
+std::wstring AccessibleText(HWND window, Accessible what, LONG child) {
+  // IAccessible's id, spelled out: the import libraries define IID_IAccessible twice.
+  static const GUID kAccessible = {
+      0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+  IAccessible* acc = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kAccessible,
+                                        reinterpret_cast<void**>(&acc))) ||
+      !acc)
+    return {};
+  VARIANT id;
+  VariantInit(&id);
+  id.vt = VT_I4;
+  id.lVal = child;
+  BSTR text = nullptr;
+  const HRESULT got =
+      what == Accessible::kName ? acc->get_accName(id, &text) : acc->get_accDescription(id, &text);
+  std::wstring result;
+  if (SUCCEEDED(got) && text) result = text;
+  SysFreeString(text);
+  acc->Release();
+  return result;
+}
 
 void Pump() {
   MSG msg;

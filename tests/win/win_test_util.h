@@ -15,6 +15,11 @@
 
 namespace korvel::test {
 
+// What a screen reader gets for `window` (or its line `child`, 1 for the first) through the
+// system's accessibility layer: its name or its description; empty when the layer gives none.
+enum class Accessible { kName, kDescription };
+std::wstring AccessibleText(HWND window, Accessible what, LONG child = 0);
+
 // Handles whatever is queued for this thread.
 void Pump();
 
