@@ -148,4 +148,34 @@ void DialogFocus(HWND dialog, HWND control) {
   SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
 }
 
+namespace {
+TTTOOLINFOW WholeWindow(HWND window, const std::wstring& text) {
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND;
+  tool.hwnd = GetParent(window);
+  tool.uId = reinterpret_cast<UINT_PTR>(window);
+  tool.lpszText = const_cast<wchar_t*>(text.c_str());
+  return tool;
+}
+}  // namespace
+
+void TooltipAddWindow(HWND tip, HWND window, const std::wstring& text) {
+  TTTOOLINFOW tool = WholeWindow(window, text);
+  SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TooltipSetText(HWND tip, HWND window, const std::wstring& text) {
+  TTTOOLINFOW tool = WholeWindow(window, text);
+  SendMessageW(tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TooltipSetMaxWidth(HWND tip, int width) { SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, width); }
+
+void TooltipHide(HWND tip) { SendMessageW(tip, TTM_POP, 0, 0); }
+
+void TooltipRelay(HWND tip, const MSG& mouse) {
+  SendMessageW(tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&mouse));
+}
+
 }  // namespace korvel

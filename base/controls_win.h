@@ -78,6 +78,15 @@ void StatusSetOwnerDrawn(HWND status, int part);
 // Fits the bar to its parent's bottom edge.
 void StatusFit(HWND status);
 
+// A tooltip with one tool, the whole of the child window `window`. Its texts come as UTF-16:
+// a tip shows what the program composes, not what it stores.
+void TooltipAddWindow(HWND tip, HWND window, const std::wstring& text);
+void TooltipSetText(HWND tip, HWND window, const std::wstring& text);
+void TooltipSetMaxWidth(HWND tip, int width);
+void TooltipHide(HWND tip);
+// Passes a mouse message of the tool's window on, so the tip knows where the mouse rests.
+void TooltipRelay(HWND tip, const MSG& mouse);
+
 // A dialog's default button and its focus, as the dialog manager moves them.
 void DialogSetDefaultButton(HWND dialog, int id);
 void DialogFocus(HWND dialog, HWND control);

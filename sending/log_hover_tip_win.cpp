@@ -2,21 +2,9 @@
 
 #include <commctrl.h>
 
+#include "base/controls_win.h"
+
 namespace korvel {
-
-namespace {
-
-TTTOOLINFOW WholeList(HWND list, wchar_t* text) {
-  TTTOOLINFOW tool{};
-  tool.cbSize = sizeof(tool);
-  tool.uFlags = TTF_IDISHWND;
-  tool.hwnd = GetParent(list);
-  tool.uId = reinterpret_cast<UINT_PTR>(list);
-  tool.lpszText = text;
-  return tool;
-}
-
-}  // namespace
 
 LogHoverTip::LogHoverTip(HWND list, std::function<std::wstring(size_t row)> reason)
     : list_(list), reason_(std::move(reason)) {
@@ -25,11 +13,9 @@ LogHoverTip::LogHoverTip(HWND list, std::function<std::wstring(size_t row)> reas
                          CW_USEDEFAULT, CW_USEDEFAULT, GetParent(list), nullptr,
                          GetModuleHandleW(nullptr), nullptr);
   if (!tip_) return;
-  wchar_t none[] = L"";
-  TTTOOLINFOW tool = WholeList(list_, none);
-  SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  TooltipAddWindow(tip_, list_, L"");
   // Reasons run to a sentence or two: wrapped, not one line across the screen.
-  SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, 400);
+  TooltipSetMaxWidth(tip_, 400);
   SetWindowSubclass(list_, &LogHoverTip::ListProc, 0, reinterpret_cast<DWORD_PTR>(this));
 }
 
@@ -47,11 +33,9 @@ void LogHoverTip::MouseAt(LPARAM lp) {
   const int row = ListView_HitTest(list_, &hit);
   if (row == row_) return;
   row_ = row;
-  std::wstring text = row < 0 ? std::wstring() : reason_(static_cast<size_t>(row));
   // An empty text keeps the tip hidden over lines that did not fail.
-  TTTOOLINFOW tool = WholeList(list_, text.data());
-  SendMessageW(tip_, TTM_POP, 0, 0);
-  SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  TooltipHide(tip_);
+  TooltipSetText(tip_, list_, row < 0 ? std::wstring() : reason_(static_cast<size_t>(row)));
 }
 
 LRESULT CALLBACK LogHoverTip::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
@@ -59,8 +43,7 @@ LRESULT CALLBACK LogHoverTip::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
   if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) {
     auto* tip = reinterpret_cast<LogHoverTip*>(self);
     if (msg == WM_MOUSEMOVE) tip->MouseAt(lp);
-    MSG relayed{hwnd, msg, wp, lp, static_cast<DWORD>(GetMessageTime()), {}};
-    SendMessageW(tip->tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+    TooltipRelay(tip->tip_, MSG{hwnd, msg, wp, lp, static_cast<DWORD>(GetMessageTime()), {}});
   } else if (msg == WM_NCDESTROY) {
     RemoveWindowSubclass(hwnd, &LogHoverTip::ListProc, 0);
   }
