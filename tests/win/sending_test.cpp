@@ -268,8 +268,9 @@ TEST_F(SendingWindow, TheListCatchesUpWithinItsRedrawDelayAndTheSelectionStaysOn
   form->ExecuteCommand(ID_ACT_SEND);
   ASSERT_TRUE(JobEnds());
   EXPECT_EQ(Rows(), 20);
-  // Drawing waits a little while lines come in; then the scroll bar covers them all.
-  PumpUntil([] { return false; }, 200ms);
+  // Drawing waits while lines come in (a quarter of a second at most between two drawings);
+  // then the scroll bar covers them all.
+  PumpUntil([] { return false; }, 400ms);
   SCROLLINFO si{sizeof si, SIF_RANGE, 0, 0, 0, 0, 0};
   ASSERT_TRUE(GetScrollInfo(List(), SB_VERT, &si));
   EXPECT_EQ(si.nMax, 19);
