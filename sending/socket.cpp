@@ -1,6 +1,8 @@
 // The parts of the socket layer that are the same on every system.
 #include "sending/socket.h"
 
+#include <utility>
+
 namespace korvel::wire {
 
 namespace {
@@ -31,13 +33,16 @@ std::optional<Ipv4> ParseDotted(std::basic_string_view<Char> text) {
 
 Socket::~Socket() { Close(); }
 
-Socket::Socket(Socket&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
+Socket::Socket(Socket&& other) noexcept { *this = std::move(other); }
 
 Socket& Socket::operator=(Socket&& other) noexcept {
   if (this != &other) {
     Close();
-    handle_ = other.handle_;
-    other.handle_ = kInvalid;
+    handle_ = std::exchange(other.handle_, kInvalid);
+    stream_ = std::exchange(other.stream_, false);
+    blocking_ = std::exchange(other.blocking_, false);
+    receiveTimeout_ = std::exchange(other.receiveTimeout_, 0);
+    sendTimeout_ = std::exchange(other.sendTimeout_, 0);
   }
   return *this;
 }

@@ -35,7 +35,9 @@ enum class NetResult {
   Failed,       // anything else the system reported
 };
 
-// One socket, non-blocking underneath; closed by the destructor.
+// One socket; closed by the destructor. Every wait is bounded by the caller's deadline: with
+// poll()/select() on a non-blocking socket, or (a connected TCP socket on Winsock) inside the
+// call itself, under a receive or send timeout.
 class Socket {
  public:
   Socket() = default;
@@ -71,9 +73,15 @@ class Socket {
                         uint16_t& fromPort, Deadline deadline);
 
  private:
-  explicit Socket(uintptr_t handle) : handle_(handle) {}
+  explicit Socket(uintptr_t handle, bool stream = false) : handle_(handle), stream_(stream) {}
   static constexpr uintptr_t kInvalid = ~uintptr_t{0};
   uintptr_t handle_ = kInvalid;
+  bool stream_ = false;
+  // Winsock: connected, the socket blocks in its calls, bounded by the timeouts last set on it
+  // (milliseconds, 0 while none is).
+  bool blocking_ = false;
+  uint32_t receiveTimeout_ = 0;
+  uint32_t sendTimeout_ = 0;
 };
 
 struct LocalInterface {

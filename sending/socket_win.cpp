@@ -1,4 +1,8 @@
-// The socket layer on Winsock: non-blocking sockets waited on with select().
+// The socket layer on Winsock. Sockets are opened non-blocking and waited on with select();
+// a TCP socket, once connected, blocks in its calls instead, each call bounded by SO_RCVTIMEO
+// or SO_SNDTIMEO set to what is left of its deadline. Under Wine every select() is a round trip
+// through the server and more: a sender that waited in select() at every step of a
+// conversation lost a quarter of its messages a second, one that blocks under a timeout none.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -66,6 +70,25 @@ NetResult Wait(SOCKET s, Readiness what, Deadline deadline) {
   }
 }
 
+// What is left until the deadline in whole milliseconds, rounded up (0 once it has passed):
+// a wait under this timeout ends no earlier than the deadline and at most a millisecond later.
+uint32_t MillisecondsLeft(Deadline deadline) {
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  if (left <= 0) return 0;
+  return static_cast<uint32_t>(std::min<long long>(left, 0x7FFFFFFF));
+}
+
+// Sets a socket's receive or send timeout unless it already holds that value (a conversation
+// gives every step the same time, so the setting is mostly made once per connection).
+bool SetTimeout(SOCKET s, int option, uint32_t& current, uint32_t milliseconds) {
+  if (current == milliseconds) return true;
+  DWORD value = milliseconds;
+  if (setsockopt(s, SOL_SOCKET, option, reinterpret_cast<const char*>(&value), sizeof value) != 0)
+    return false;
+  current = milliseconds;
+  return true;
+}
+
 sockaddr_in MakeAddress(Ipv4 address, uint16_t port) {
   sockaddr_in sa{};
   sa.sin_family = AF_INET;
@@ -76,12 +99,15 @@ sockaddr_in MakeAddress(Ipv4 address, uint16_t port) {
 
 uintptr_t Open(int type, int protocol) {
   if (!Started()) return ~uintptr_t{0};
-  SOCKET s = WSASocketW(AF_INET, type, protocol, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+  // Overlapped, as socket() makes them: only such a socket's blocking calls keep to
+  // SO_RCVTIMEO and SO_SNDTIMEO (without it they wait for ever).
+  SOCKET s = WSASocketW(AF_INET, type, protocol, nullptr, 0,
+                        WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
   // Windows 7 before its first service pack does not know the flag and refuses the call with
   // WSAEINVAL: open the socket without it, and take the inheritance away afterwards. (A socket
   // that stays inheritable all the same still sends; only a child process would hold it open.)
   if (s == INVALID_SOCKET && WSAGetLastError() == WSAEINVAL) {
-    s = WSASocketW(AF_INET, type, protocol, nullptr, 0, 0);
+    s = WSASocketW(AF_INET, type, protocol, nullptr, 0, WSA_FLAG_OVERLAPPED);
     if (s != INVALID_SOCKET)
       SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
   }
@@ -106,7 +132,7 @@ int ClampSize(size_t size) { return static_cast<int>(std::min<size_t>(size, 1 <<
 }  // namespace
 
 Socket Socket::Tcp() {
-  Socket s(Open(SOCK_STREAM, IPPROTO_TCP));
+  Socket s(Open(SOCK_STREAM, IPPROTO_TCP), true);
   if (s.Valid()) {
     BOOL one = TRUE;
     setsockopt(Sock(s.handle_), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one),
@@ -120,28 +146,41 @@ Socket Socket::Udp() { return Socket(Open(SOCK_DGRAM, IPPROTO_UDP)); }
 void Socket::Close() {
   if (Valid()) closesocket(Sock(handle_));
   handle_ = kInvalid;
+  blocking_ = false;
+  receiveTimeout_ = sendTimeout_ = 0;
 }
 
 NetResult Socket::Connect(Ipv4 address, uint16_t port, Deadline deadline) {
   if (!Valid()) return NetResult::Failed;
   sockaddr_in sa = MakeAddress(address, port);
-  if (connect(Sock(handle_), reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0)
-    return NetResult::Ok;
-  int error = WSAGetLastError();
-  if (error != WSAEWOULDBLOCK && error != WSAEINPROGRESS) return FromError(error);
-  NetResult r = Wait(Sock(handle_), Readiness::Write, deadline);
-  if (r != NetResult::Ok) return r;
-  int soError = 0;
-  int len = sizeof soError;
-  if (getsockopt(Sock(handle_), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&soError), &len) != 0)
-    return FromError(WSAGetLastError());
-  return soError == 0 ? NetResult::Ok : FromError(soError);
+  if (connect(Sock(handle_), reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
+    int error = WSAGetLastError();
+    if (error != WSAEWOULDBLOCK && error != WSAEINPROGRESS) return FromError(error);
+    NetResult r = Wait(Sock(handle_), Readiness::Write, deadline);
+    if (r != NetResult::Ok) return r;
+    int soError = 0;
+    int len = sizeof soError;
+    if (getsockopt(Sock(handle_), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&soError), &len) !=
+        0)
+      return FromError(WSAGetLastError());
+    if (soError != 0) return FromError(soError);
+  }
+  // Should the switch fail, the socket stays non-blocking and its calls wait in select().
+  u_long blocking = 0;
+  if (stream_ && ioctlsocket(Sock(handle_), FIONBIO, &blocking) == 0) blocking_ = true;
+  return NetResult::Ok;
 }
 
 NetResult Socket::SendAll(const uint8_t* data, size_t size, Deadline deadline) {
   if (!Valid()) return NetResult::Failed;
   size_t done = 0;
   while (done < size) {
+    if (blocking_) {
+      const uint32_t left = MillisecondsLeft(deadline);
+      if (left == 0) return NetResult::TimedOut;
+      if (!SetTimeout(Sock(handle_), SO_SNDTIMEO, sendTimeout_, left))
+        return FromError(WSAGetLastError());
+    }
     int n =
         send(Sock(handle_), reinterpret_cast<const char*>(data + done), ClampSize(size - done), 0);
     if (n >= 0) {
@@ -160,6 +199,12 @@ NetResult Socket::Receive(uint8_t* data, size_t capacity, size_t& received, Dead
   received = 0;
   if (!Valid()) return NetResult::Failed;
   for (;;) {
+    if (blocking_) {
+      const uint32_t left = MillisecondsLeft(deadline);
+      if (left == 0) return NetResult::TimedOut;
+      if (!SetTimeout(Sock(handle_), SO_RCVTIMEO, receiveTimeout_, left))
+        return FromError(WSAGetLastError());
+    }
     int n = recv(Sock(handle_), reinterpret_cast<char*>(data), ClampSize(capacity), 0);
     if (n > 0) {
       received = static_cast<size_t>(n);

@@ -55,19 +55,25 @@ class Conversation {
   Deadline ReplyDeadline() const { return std::min(Clock::now() + timeouts_.reply, end_); }
   Deadline ConnectDeadline() const { return std::min(Clock::now() + timeouts_.connect, end_); }
 
-  // Reads one packet, stepping over keep-alives.
-  NetStatus Read(Socket& socket, uint8_t& type, std::vector<uint8_t>& payload) {
+  // A connection and what has come in on it past the last packet read.
+  struct Line {
+    Socket socket;
+    std::vector<uint8_t> unread;
+  };
+
+  // Reads one packet, stepping over keep-alives. A packet mostly comes in one piece: it is
+  // taken with whatever came with it, and what follows it is kept for the next read.
+  NetStatus Read(Line& line, uint8_t& type, std::vector<uint8_t>& payload) {
     const Deadline deadline = ReplyDeadline();
     for (;;) {
-      uint8_t raw[kSessionHeaderSize];
-      if (NetResult r = socket.ReceiveAll(raw, sizeof raw, deadline); r != NetResult::Ok)
-        return StatusOf(r);
-      auto header = ParseSessionHeader(raw);
+      if (NetStatus status = Fill(line, kSessionHeaderSize, deadline); status != kNerrSuccess)
+        return status;
+      auto header = ParseSessionHeader(line.unread.data());
       if (!header || header->length > kMaxReplyLength) return kStatusNetworkError;
-      payload.resize(header->length);
-      if (NetResult r = socket.ReceiveAll(payload.data(), payload.size(), deadline);
-          r != NetResult::Ok)
-        return StatusOf(r);
+      const size_t size = kSessionHeaderSize + header->length;
+      if (NetStatus status = Fill(line, size, deadline); status != kNerrSuccess) return status;
+      payload.assign(line.unread.begin() + kSessionHeaderSize, line.unread.begin() + size);
+      line.unread.erase(line.unread.begin(), line.unread.begin() + size);
       if (header->type == kSessionKeepAlive) continue;
       type = header->type;
       return kNerrSuccess;
@@ -76,7 +82,7 @@ class Conversation {
 
   struct Session {
     NetStatus status = kNerrSuccess;
-    Socket socket;
+    Line line;
     bool nameAbsent = false;
   };
 
@@ -84,16 +90,16 @@ class Conversation {
     const std::vector<uint8_t> request = BuildSessionRequest(called, calling);
     for (int hop = 0; hop <= kMaxRetargets; ++hop) {
       Session s;
-      s.socket = Socket::Tcp();
-      if (!s.socket.Valid()) return {kStatusNetworkError, {}, false};
-      if (NetResult r = s.socket.Connect(address, port, ConnectDeadline()); r != NetResult::Ok)
+      s.line.socket = Socket::Tcp();
+      if (!s.line.socket.Valid()) return {kStatusNetworkError, {}, false};
+      if (NetResult r = s.line.socket.Connect(address, port, ConnectDeadline()); r != NetResult::Ok)
         return {StatusOf(r), {}, false};
-      if (NetResult r = s.socket.SendAll(request.data(), request.size(), ReplyDeadline());
+      if (NetResult r = s.line.socket.SendAll(request.data(), request.size(), ReplyDeadline());
           r != NetResult::Ok)
         return {StatusOf(r), {}, false};
       uint8_t type = 0;
       std::vector<uint8_t> payload;
-      if (NetStatus status = Read(s.socket, type, payload); status != kNerrSuccess)
+      if (NetStatus status = Read(s.line, type, payload); status != kNerrSuccess)
         return {status, {}, false};
       SessionAnswer answer = ParseSessionAnswer(type, payload.data(), payload.size());
       switch (answer.kind) {
@@ -113,14 +119,14 @@ class Conversation {
   }
 
   // Sends one request and reads its reply.
-  NetStatus Exchange(Socket& socket, const std::vector<uint8_t>& request, uint8_t command,
+  NetStatus Exchange(Line& line, const std::vector<uint8_t>& request, uint8_t command,
                      uint16_t* group = nullptr) {
-    if (NetResult r = socket.SendAll(request.data(), request.size(), ReplyDeadline());
+    if (NetResult r = line.socket.SendAll(request.data(), request.size(), ReplyDeadline());
         r != NetResult::Ok)
       return StatusOf(r);
     uint8_t type = 0;
     std::vector<uint8_t> payload;
-    if (NetStatus status = Read(socket, type, payload); status != kNerrSuccess) return status;
+    if (NetStatus status = Read(line, type, payload); status != kNerrSuccess) return status;
     if (type != kSessionMessage) return kStatusNetworkError;
     SmbReply reply = ParseSmbReply(payload.data(), payload.size(), command);
     switch (reply.kind) {
@@ -136,6 +142,18 @@ class Conversation {
   }
 
  private:
+  // Receives until at least `size` bytes are unread.
+  static NetStatus Fill(Line& line, size_t size, Deadline deadline) {
+    uint8_t chunk[kSessionHeaderSize + kMaxReplyLength];
+    while (line.unread.size() < size) {
+      size_t got = 0;
+      if (NetResult r = line.socket.Receive(chunk, sizeof chunk, got, deadline); r != NetResult::Ok)
+        return StatusOf(r);
+      line.unread.insert(line.unread.end(), chunk, chunk + got);
+    }
+    return kNerrSuccess;
+  }
+
   const WireTimeouts& timeouts_;
   const Deadline end_;
 };
@@ -153,14 +171,14 @@ DeliveryResult Deliver(const Delivery& d, const WireTimeouts& timeouts, Deadline
   }
 
   uint16_t group = 0;
-  result.status = c.Exchange(session.socket, BuildSendStart(d.originator, d.destination),
-                             kSmbSendStart, &group);
+  result.status =
+      c.Exchange(session.line, BuildSendStart(d.originator, d.destination), kSmbSendStart, &group);
   for (size_t at = 0; result.status == kNerrSuccess && at < d.text.size(); at += kMaxTextBlock) {
     std::string_view block = std::string_view(d.text).substr(at, kMaxTextBlock);
-    result.status = c.Exchange(session.socket, BuildSendText(group, block), kSmbSendText);
+    result.status = c.Exchange(session.line, BuildSendText(group, block), kSmbSendText);
   }
   if (result.status == kNerrSuccess)
-    result.status = c.Exchange(session.socket, BuildSendEnd(group), kSmbSendEnd);
+    result.status = c.Exchange(session.line, BuildSendEnd(group), kSmbSendEnd);
   result.refusedInSession = result.status != kNerrSuccess && result.status != kStatusTimeout;
   return result;
 }
