@@ -72,8 +72,9 @@ class Conversation {
       if (!header || header->length > kMaxReplyLength) return kStatusNetworkError;
       const size_t size = kSessionHeaderSize + header->length;
       if (NetStatus status = Fill(line, size, deadline); status != kNerrSuccess) return status;
-      payload.assign(line.unread.begin() + kSessionHeaderSize, line.unread.begin() + size);
-      line.unread.erase(line.unread.begin(), line.unread.begin() + size);
+      const auto end = line.unread.begin() + static_cast<std::ptrdiff_t>(size);
+      payload.assign(line.unread.begin() + kSessionHeaderSize, end);
+      line.unread.erase(line.unread.begin(), end);
       if (header->type == kSessionKeepAlive) continue;
       type = header->type;
       return kNerrSuccess;
