@@ -4,8 +4,9 @@
 // the start of a message, one text block, its end), one connection per message.
 //   bare_sender.exe ADDRESS MESSAGES [THREADS [MODE]]     (50 threads by default)
 // Prints "bare: N messages, F failed, T ms, R msg/s". MODE shows what one habit costs here:
-//   select       non-blocking sockets, each step waited for with select (what a sender
-//                with timeouts on every step does)
+//   select       non-blocking sockets, each step waited for with select (one way to give
+//                every step a timeout)
+//   timeout      blocking sockets under SO_RCVTIMEO and SO_SNDTIMEO (the other way, Korvel's)
 //   new-threads  a new thread per message, at most THREADS at once
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -26,7 +27,8 @@ using namespace korvel::wire;
 
 namespace {
 
-bool g_select = false;  // MODE "select"
+bool g_select = false;   // MODE "select"
+bool g_timeout = false;  // MODE "timeout"
 
 bool SendAll(SOCKET s, const std::vector<uint8_t>& data) {
   size_t at = 0;
@@ -98,6 +100,11 @@ bool DeliverOne(const sockaddr_in& to, const std::string& destination, const std
     u_long nonBlocking = 1;
     ioctlsocket(s, FIONBIO, &nonBlocking);
   }
+  if (g_timeout) {
+    DWORD ms = 10000;
+    for (int option : {SO_RCVTIMEO, SO_SNDTIMEO})
+      setsockopt(s, SOL_SOCKET, option, reinterpret_cast<const char*>(&ms), sizeof ms);
+  }
   uint8_t type = 0;
   std::vector<uint8_t> payload;
   ok = ok && SendAll(s, BuildSessionRequest(AnyServerName(), MakeNetbiosName("BENCH", 0x00))) &&
@@ -126,6 +133,7 @@ int main(int argc, char** argv) {
   const int threads = argc > 3 ? std::atoi(argv[3]) : 50;
   const std::string mode = argc > 4 ? argv[4] : "";
   g_select = mode == "select";
+  g_timeout = mode == "timeout";
   sockaddr_in to{};
   to.sin_family = AF_INET;
   to.sin_port = htons(139);

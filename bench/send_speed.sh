@@ -45,6 +45,7 @@ done
   wine '$build/bench/send_speed.exe' $smbd $smbd_count $threads >'$work/k2'
   wine '$build/bench/bare_sender.exe' $smbd $smbd_count $threads >'$work/b2'
   wine '$build/bench/bare_sender.exe' $instant $instant_count $threads select >'$work/s1'
+  wine '$build/bench/bare_sender.exe' $instant $instant_count $threads timeout >'$work/t1'
   wine '$build/bench/bare_sender.exe' $instant $instant_count $threads new-threads >'$work/n1'
 " || true
 rate() { sed -n 's/.* \([0-9.]*\) msg\/s.*/\1/p' "$1" | tr -d '\r'; }
@@ -62,5 +63,6 @@ row "$smbd_count recipients -> smbd" k2 b2
 echo
 echo "What a habit costs the bare sender ($instant_count -> instant receiver, msg/s):"
 printf '  blocking, %s threads reused %10s\n' "$threads" "$(rate "$work/b1")"
+printf '  every step under a timeout   %10s\n' "$(rate "$work/t1")"
 printf '  every step waited in select  %10s\n' "$(rate "$work/s1")"
 printf '  a new thread per message     %10s\n' "$(rate "$work/n1")"
