@@ -18,7 +18,7 @@ constexpr UINT_PTR kRedrawTimer = 0x4B4C;
 // A line that comes after a quiet while is drawn within kRedrawDelay; while lines keep coming,
 // the list is drawn once every kRedrawInterval. Under Wine one drawing of the list costs the
 // window some 10 ms of its thread and as much again of the server's and the X server's:
-// drawn for every line of a job, it took a sixth of a processor from the receivers a job
+// drawn for every line of a job, it took a fifth of a processor from the receivers a job
 // waits on.
 constexpr ULONGLONG kRedrawDelay = 50;
 constexpr ULONGLONG kRedrawInterval = 250;
