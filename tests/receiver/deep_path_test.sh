@@ -2,8 +2,9 @@
 # The test receiver from a checkout where it used to fail: a build folder far deeper than a
 # Unix socket path can hold (smbd died at start), inside a folder of mode 0700 like a home
 # folder (the guest account, as which smbd runs its message command, could not reach the
-# inbox). Only the receiver's part of the checkout is copied there and configured as a small
-# project of its own; the delivery is made by this build's receiver tests. Seconds, no build.
+# inbox), with a blank and letters outside ASCII in its name. Only the receiver's part of the
+# checkout is copied there and configured as a small project of its own; the delivery is made
+# by this build's receiver tests. Seconds, no build.
 #
 #   tests/receiver/deep_path_test.sh <source dir> <korvel_receiver_tests>
 set -euo pipefail
@@ -15,7 +16,7 @@ trap 'rm -rf -- "$base"' EXIT
 chmod 0700 "$base"
 deep=$base
 for i in 1 2 3 4; do deep+=/a-folder-name-long-enough-to-matter-$i; done
-deep+=/korvel
+deep+="/Мои документы/korvel"
 mkdir -p "$deep/tools" "$deep/tests/receiver"
 cp "$src/tools/receiver.sh" "$deep/tools/"
 cp "$src/tests/receiver/receiver.cmake" "$deep/tests/receiver/"

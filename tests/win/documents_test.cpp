@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -21,8 +22,10 @@
 namespace korvel {
 namespace {
 
+// The checkout's path is UTF-8 and may hold letters the ANSI code page has not.
 std::string Read(const std::string& relative) {
-  std::ifstream in(std::string(KORVEL_SOURCE_DIR) + "/" + relative, std::ios::binary);
+  std::ifstream in(std::filesystem::path(WidePath(std::string(KORVEL_SOURCE_DIR) + "/" + relative)),
+                   std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
 }
 

@@ -140,10 +140,11 @@ bool UninstallEntryExists() {
 }
 
 TEST(Installer, InstallsRunsWithItsManualAndUninstallsKeepingTheAddressBook) {
-  const char* setupVariable = std::getenv("KORVEL_SETUP");
+  // Wide: the path may hold letters the ANSI code page has not.
+  const wchar_t* setupVariable = _wgetenv(L"KORVEL_SETUP");
   if (!setupVariable || !*setupVariable) GTEST_SKIP() << "KORVEL_SETUP names no installer";
-  const fs::path setup = WidePath(setupVariable);
-  ASSERT_TRUE(fs::exists(setup)) << setupVariable;
+  const fs::path setup = setupVariable;
+  ASSERT_TRUE(fs::exists(setup)) << Utf8Path(setup.wstring());
 
   TempDir temp;
   const fs::path install = fs::path(temp.Path("Korvel"));
