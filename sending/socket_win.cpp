@@ -70,23 +70,19 @@ NetResult Wait(SOCKET s, Readiness what, Deadline deadline) {
   }
 }
 
-// What is left until the deadline in whole milliseconds, rounded up (0 once it has passed):
-// a wait under this timeout ends no earlier than the deadline and at most a millisecond later.
-uint32_t MillisecondsLeft(Deadline deadline) {
+// Bounds the next blocking call on `s` by the deadline: its receive or send timeout becomes
+// what is left, in whole milliseconds rounded up (so the call ends no earlier than the deadline
+// and at most a millisecond later). The option is set only when its value changes: a
+// conversation gives every step the same time, so mostly once per connection.
+NetResult BoundByDeadline(SOCKET s, int option, uint32_t& current, Deadline deadline) {
   const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  if (left <= 0) return 0;
-  return static_cast<uint32_t>(std::min<long long>(left, 0x7FFFFFFF));
-}
-
-// Sets a socket's receive or send timeout unless it already holds that value (a conversation
-// gives every step the same time, so the setting is mostly made once per connection).
-bool SetTimeout(SOCKET s, int option, uint32_t& current, uint32_t milliseconds) {
-  if (current == milliseconds) return true;
-  DWORD value = milliseconds;
+  if (left <= 0) return NetResult::TimedOut;
+  const DWORD value = static_cast<DWORD>(std::min<long long>(left, 0x7FFFFFFF));
+  if (current == value) return NetResult::Ok;
   if (setsockopt(s, SOL_SOCKET, option, reinterpret_cast<const char*>(&value), sizeof value) != 0)
-    return false;
-  current = milliseconds;
-  return true;
+    return FromError(WSAGetLastError());
+  current = value;
+  return NetResult::Ok;
 }
 
 sockaddr_in MakeAddress(Ipv4 address, uint16_t port) {
@@ -176,10 +172,9 @@ NetResult Socket::SendAll(const uint8_t* data, size_t size, Deadline deadline) {
   size_t done = 0;
   while (done < size) {
     if (blocking_) {
-      const uint32_t left = MillisecondsLeft(deadline);
-      if (left == 0) return NetResult::TimedOut;
-      if (!SetTimeout(Sock(handle_), SO_SNDTIMEO, sendTimeout_, left))
-        return FromError(WSAGetLastError());
+      if (NetResult r = BoundByDeadline(Sock(handle_), SO_SNDTIMEO, sendTimeout_, deadline);
+          r != NetResult::Ok)
+        return r;
     }
     int n =
         send(Sock(handle_), reinterpret_cast<const char*>(data + done), ClampSize(size - done), 0);
@@ -200,10 +195,9 @@ NetResult Socket::Receive(uint8_t* data, size_t capacity, size_t& received, Dead
   if (!Valid()) return NetResult::Failed;
   for (;;) {
     if (blocking_) {
-      const uint32_t left = MillisecondsLeft(deadline);
-      if (left == 0) return NetResult::TimedOut;
-      if (!SetTimeout(Sock(handle_), SO_RCVTIMEO, receiveTimeout_, left))
-        return FromError(WSAGetLastError());
+      if (NetResult r = BoundByDeadline(Sock(handle_), SO_RCVTIMEO, receiveTimeout_, deadline);
+          r != NetResult::Ok)
+        return r;
     }
     int n = recv(Sock(handle_), reinterpret_cast<char*>(data), ClampSize(capacity), 0);
     if (n > 0) {
